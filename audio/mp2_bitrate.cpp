@@ -1,0 +1,25 @@
+#include "audio/mp2_bitrate.h"
+
+#include "stream/report.h"
+
+namespace mora {
+
+bool MakeMp2Bitrate(int index, uint32_t levelValuesPerSecond, Mp2Bitrate& out) {
+    if (index < 0 || index >= static_cast<int>(kMp2BitratesKbps.size()) || levelValuesPerSecond == 0)
+        return false;
+    out.index = index;
+    out.bitsPerSecond = kMp2BitratesKbps[static_cast<size_t>(index)] * 1000;
+    out.frameLength = out.bitsPerSecond * 3 / 1000;
+    out.bytesPerLevelUnit = out.bitsPerSecond / (8 * levelValuesPerSecond);
+    return true;
+}
+
+bool SetBitrate(Mp2Bitrate& state, int index, uint32_t levelValuesPerSecond) {
+    if (!MakeMp2Bitrate(index, levelValuesPerSecond, state)) {
+        ReportError("Illegal bitrate");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace mora

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "audio/mp2_encoder.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_dir.h"
+
+namespace mora {
+namespace {
+
+class CollectingWriter : public JStreamWrMP2 {
+public:
+    std::vector<uint8_t> bytes;
+    std::vector<uint32_t> blocks;
+
+protected:
+    void WriteEncoded(const uint8_t* data, uint32_t count) override {
+        blocks.push_back(count);
+        bytes.insert(bytes.end(), data, data + count);
+    }
+};
+
+std::vector<int16_t> Sine(uint32_t rate, uint32_t frames, int channels, double hz) {
+    std::vector<int16_t> pcm(frames * static_cast<uint32_t>(channels));
+    for (uint32_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            pcm[i * static_cast<uint32_t>(channels) + static_cast<uint32_t>(c)] = static_cast<int16_t>(
+                12000 * std::sin(2 * std::numbers::pi * hz * (c + 1) * i / rate));
+    return pcm;
+}
+
+std::string Capture(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+// Counts frames by walking the headers: every frame must start with a sync word.
+int CountFrames(const std::vector<uint8_t>& bytes, uint32_t frameLength) {
+    int frames = 0;
+    for (size_t pos = 0; pos + 4 <= bytes.size(); pos += frameLength, ++frames) {
+        if (bytes[pos] != 0xFF || (bytes[pos + 1] & 0xF0) != 0xF0) return -1;
+    }
+    return frames;
+}
+
+TEST(Mp2Encoder, BitrateTableAndRefusal) {
+    test::ScriptedUi ui;
+    CollectingWriter w;
+    EXPECT_TRUE(w.SetBitrate(11));
+    EXPECT_EQ(w.Bitrate().bitsPerSecond, 256000u);
+    EXPECT_EQ(w.Bitrate().frameLength, 768u);
+    EXPECT_FALSE(w.SetBitrate(12));
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Illegal bitrate"});
+    EXPECT_EQ(w.Bitrate().index, 11);
+    EXPECT_TRUE(w.SetBitrate(3));
+    EXPECT_EQ(w.Bitrate().frameLength, 192u);
+    EXPECT_EQ(w.Bitrate().bytesPerLevelUnit, 400u);
+}
+
+TEST(Mp2Encoder, At48kNothingStaysStagedAndTheTailIsPadded) {
+    CollectingWriter w;
+    ASSERT_TRUE(w.SetBitrate(3));
+    ASSERT_TRUE(w.StartEncoder({false, 48000, 44100}));
+    auto pcm = Sine(48000, 1152 * 10 + 100, 1, 440);
+    w.EncodeSamples(pcm.data(), 1152);
+    EXPECT_EQ(w.PendingFrames(), 0u);
+    w.EncodeSamples(pcm.data() + 1152, 1152 * 9 + 100);
+    EXPECT_EQ(w.PendingFrames(), 100u);
+    w.FinishEncoder();
+    EXPECT_EQ(CountFrames(w.bytes, 192), 11);  // ten full frames and one padded with silence
+    ASSERT_FALSE(w.blocks.empty());
+    for (size_t i = 0; i + 1 < w.blocks.size(); ++i) EXPECT_EQ(w.blocks[i], 8192u);
+    EXPECT_EQ(w.bytes.size(), 11u * 192u);
+}
+
+TEST(Mp2Encoder, RecordingAt441kDecodesCleanlyAt48kWithTheRightLength) {
+    test::TempDir dir;
+    for (bool stereo : {false, true}) {
+        CollectingWriter w;
+        ASSERT_TRUE(w.SetBitrate(stereo ? 7 : 3));
+        ASSERT_TRUE(w.StartEncoder({stereo, 44100, 44100}));
+        const uint32_t frames = 44100 * 3;  // three seconds in 0.05 s buffers
+        auto pcm = Sine(44100, frames, stereo ? 2 : 1, 1000);
+        for (uint32_t at = 0; at < frames; at += 2205)
+            w.EncodeSamples(pcm.data() + at * (stereo ? 2 : 1), 2205);
+        w.FinishEncoder();
+        const std::string path = dir.File(stereo ? "s.mp2" : "m.mp2");
+        test::WriteFileBytes(path, w.bytes);
+        const int count = CountFrames(w.bytes, w.Bitrate().frameLength);
+        // 144000 samples at 48 kHz make 125 frames; the padded tail may add one.
+        EXPECT_GE(count, 125) << stereo;
+        EXPECT_LE(count, 126) << stereo;
+
+        EXPECT_EQ(Capture("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "") << stereo;
+        std::string probe = Capture("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
+                                "-of default=nw=1 " + path);
+        EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(stereo ? "channels=2" : "channels=1"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(stereo ? "bit_rate=128000" : "bit_rate=64000"), std::string::npos) << probe;
+    }
+}
+
+}  // namespace
+}  // namespace mora

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <numeric>
+#include <vector>
+
+#include "audio/resampler.h"
+
+namespace mora {
+namespace {
+
+TEST(Resampler, TableIsAUnitGainInterpolatorWithTheExpectedLandmarks) {
+    const auto& table = ResamplerCoefficients();
+    for (size_t p = 0; p < table.size(); ++p) {
+        int sum = std::accumulate(table[p].begin(), table[p].end(), 0);
+        EXPECT_NEAR(sum, 32767, 11) << "phase " << p;
+    }
+    for (int t = 0; t < 8; ++t) EXPECT_EQ(table[240][t], table[240][15 - t]) << t;  // half-sample
+    EXPECT_GT(table[240][7], 20000);
+    EXPECT_EQ(table[480][7], 32767);  // on the input sample after tap 7
+    EXPECT_EQ(table[0][8], 32767);
+    EXPECT_GE(table[1][8], 32700);  // almost on tap 8
+    EXPECT_LT(std::abs(table[1][7]), 200);
+}
+
+TEST(Resampler, ConsumesInputFramesAtTheRatioOfTheRatesAndCarriesThePhase) {
+    Resampler r;
+    r.Reset(44100);
+    std::vector<int16_t> in(1200 * 2, 0), left(1152), right(1152);
+    EXPECT_EQ(r.Run(in.data(), 1200, 2, left.data(), right.data(), 1152), 1058u);
+    EXPECT_EQ(r.Phase(), 19200u);
+    uint32_t next = r.Run(in.data(), 1200, 2, left.data(), right.data(), 1152);
+    EXPECT_TRUE(next == 1058u || next == 1059u) << next;
+
+    // Over many blocks the consumption follows 44100 / 48000 exactly.
+    r.Reset(44100);
+    uint64_t total = 0;
+    for (int block = 0; block < 1000; ++block)
+        total += r.Run(in.data(), 1200, 1, left.data(), nullptr, 1152);
+    EXPECT_EQ(total, 1152ull * 1000 * 44100 / 48000);
+}
+
+TEST(Resampler, KeepsTheFrequencyAndLevelOfASine) {
+    // 1 kHz at 44.1 kHz, fed in 1152-frame blocks as the encoder stages it.
+    const double amplitude = 16000;
+    std::vector<int16_t> input(44100 * 2);
+    for (size_t i = 0; i < input.size(); ++i)
+        input[i] = static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * 1000 * i / 44100.0));
+    Resampler r;
+    r.Reset(44100);
+    std::vector<int16_t> out;
+    size_t pos = 0;
+    std::vector<int16_t> block(1152);
+    while (pos + 1152 + 16 < input.size()) {
+        pos += r.Run(input.data() + pos, 1152 + 16, 1, block.data(), nullptr, 1152);
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    ASSERT_GT(out.size(), 48000u);
+    // Compare one second of output with the ideal 48 kHz sine (allowing for the fixed delay).
+    double best = 0;
+    for (int delay = 0; delay < 60; ++delay) {
+        double dot = 0, norm = 0;
+        for (int i = 1000; i < 49000 && i < static_cast<int>(out.size()); ++i) {
+            double ideal = std::sin(2 * std::numbers::pi * 1000 * (i - delay) / 48000.0);
+            dot += out[static_cast<size_t>(i)] * ideal;
+            norm += ideal * ideal;
+        }
+        best = std::max(best, dot / norm);
+    }
+    EXPECT_NEAR(best, amplitude, amplitude * 0.01);
+}
+
+}  // namespace
+}  // namespace mora
