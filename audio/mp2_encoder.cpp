@@ -9,8 +9,9 @@
 
 namespace mora {
 
-JStreamWrMP2::JStreamWrMP2()
-    : staging_(kMp2FrameSamples * 2), frame_(16384) {}
+JStreamWrMP2::JStreamWrMP2() : frame_(16384) {
+    encode_ = [this](const int16_t* left, const int16_t* right) { EncodePlanes(left, right); };
+}
 
 JStreamWrMP2::~JStreamWrMP2() { Release(); }
 
@@ -43,58 +44,23 @@ bool JStreamWrMP2::StartEncoder(const Mp2EncoderSetup& setup) {
         return false;
     }
     blockFill_ = 0;
-    pending_ = 0;
-    resampler_.Reset(setup.resampleRate);
+    stager_.Reset(channels_, setup.recordingRate, setup.resampleRate);
     return true;
 }
 
 void JStreamWrMP2::EncodeSamples(const int16_t* pcm, uint32_t frames) {
-    if (!options_) return;
-    const auto ch = static_cast<uint32_t>(channels_);
-    while (pending_ + frames >= kMp2FrameSamples) {
-        const uint32_t take = kMp2FrameSamples - pending_;
-        std::copy_n(pcm, take * ch, staging_.begin() + pending_ * ch);
-        pcm += take * ch;
-        frames -= take;
-        pending_ = kMp2FrameSamples;
-        EncodeStaged();
-    }
-    std::copy_n(pcm, frames * ch, staging_.begin() + pending_ * ch);
-    pending_ += frames;
+    if (options_) stager_.Push(pcm, frames, encode_);
 }
 
-// Converts the full staging buffer into one frame, keeping the frames the resampler did not
-// consume at its start.
-void JStreamWrMP2::EncodeStaged() {
-    const auto ch = static_cast<uint32_t>(channels_);
-    uint32_t consumed;
-    if (setup_.recordingRate != 44100) {
-        for (uint32_t i = 0; i < kMp2FrameSamples; ++i) {
-            left_[i] = staging_[i * ch];
-            right_[i] = ch == 2 ? staging_[i * ch + 1] : 0;
-        }
-        consumed = kMp2FrameSamples;
-    } else {
-        consumed = resampler_.Run(staging_.data(), pending_, channels_, left_.data(), right_.data(),
-                                  kMp2FrameSamples);
-        consumed = std::min(consumed, pending_);
-    }
-    std::copy(staging_.begin() + consumed * ch, staging_.begin() + pending_ * ch, staging_.begin());
-    pending_ -= consumed;
-    EncodePlanes();
-}
-
-void JStreamWrMP2::EncodePlanes() {
-    int n = twolame_encode_buffer(options_, left_.data(), channels_ == 2 ? right_.data() : nullptr,
+void JStreamWrMP2::EncodePlanes(const int16_t* left, const int16_t* right) {
+    int n = twolame_encode_buffer(options_, left, channels_ == 2 ? right : nullptr,
                                   static_cast<int>(kMp2FrameSamples), frame_.data(),
                                   static_cast<int>(frame_.size()));
     if (n > 0) Output(frame_.data(), static_cast<uint32_t>(n));
 }
 
 void JStreamWrMP2::EncodeMonoFrame(const int16_t* samples) {
-    if (!options_ || channels_ != 1) return;
-    std::copy_n(samples, kMp2FrameSamples, left_.begin());
-    EncodePlanes();
+    if (options_ && channels_ == 1) EncodePlanes(samples, nullptr);
 }
 
 void JStreamWrMP2::Output(const uint8_t* data, uint32_t count) {
@@ -113,20 +79,7 @@ void JStreamWrMP2::Output(const uint8_t* data, uint32_t count) {
 
 void JStreamWrMP2::FinishEncoder() {
     if (!options_) return;
-    const auto ch = static_cast<uint32_t>(channels_);
-    if (pending_ > 0) {
-        const uint32_t before = pending_;
-        std::fill(staging_.begin() + pending_ * ch, staging_.end(), 0);
-        pending_ = kMp2FrameSamples;
-        EncodeStaged();
-        // A resampled tail may leave frames that were real audio: one more padded frame.
-        if (kMp2FrameSamples - pending_ < before) {
-            std::fill(staging_.begin() + pending_ * ch, staging_.end(), 0);
-            pending_ = kMp2FrameSamples;
-            EncodeStaged();
-        }
-    }
-    pending_ = 0;
+    stager_.Finish(encode_);
     int n = twolame_encode_flush(options_, frame_.data(), static_cast<int>(frame_.size()));
     if (n > 0) Output(frame_.data(), static_cast<uint32_t>(n));
     Release();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/mp2_bitrate.h"
-#include "audio/resampler.h"
+#include "audio/pcm_stager.h"
 
 struct twolame_options_struct;
 
@@ -43,17 +43,16 @@ public:
     // have been started in mono.
     void EncodeMonoFrame(const int16_t* samples);
 
-    uint32_t PendingFrames() const { return pending_; }
+    uint32_t PendingFrames() const { return stager_.Pending(); }
     bool Started() const { return options_ != nullptr; }
-    const Resampler& GetResampler() const { return resampler_; }
+    const Resampler& GetResampler() const { return stager_.GetResampler(); }
 
 protected:
     // Receives the encoded stream in blocks of 8192 bytes (the last one may be shorter).
     virtual void WriteEncoded(const uint8_t* data, uint32_t count) = 0;
 
 private:
-    void EncodeStaged();
-    void EncodePlanes();
+    void EncodePlanes(const int16_t* left, const int16_t* right);
     void Output(const uint8_t* data, uint32_t count);
     void Release();
 
@@ -61,11 +60,8 @@ private:
     Mp2EncoderSetup setup_;
     int channels_ = 1;
     twolame_options_struct* options_ = nullptr;
-    Resampler resampler_;
-    std::vector<int16_t> staging_;  // 1152 frames, interleaved
-    uint32_t pending_ = 0;
-    std::array<int16_t, kMp2FrameSamples> left_{};
-    std::array<int16_t, kMp2FrameSamples> right_{};
+    PcmStager48k stager_;
+    PcmStager48k::Planes encode_;
     std::vector<uint8_t> frame_;  // one encoder call's output
     std::array<uint8_t, kBlockSize> block_{};
     uint32_t blockFill_ = 0;

@@ -8,6 +8,7 @@
 
 #include "audio/mp2_encoder.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -32,16 +33,6 @@ std::vector<int16_t> Sine(uint32_t rate, uint32_t frames, int channels, double h
             pcm[i * static_cast<uint32_t>(channels) + static_cast<uint32_t>(c)] = static_cast<int16_t>(
                 12000 * std::sin(2 * std::numbers::pi * hz * (c + 1) * i / rate));
     return pcm;
-}
-
-std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[512];
-        while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
 }
 
 // Counts frames by walking the headers: every frame must start with a sync word.
@@ -101,8 +92,8 @@ TEST(Mp2Encoder, RecordingAt441kDecodesCleanlyAt48kWithTheRightLength) {
         EXPECT_GE(count, 125) << stereo;
         EXPECT_LE(count, 126) << stereo;
 
-        EXPECT_EQ(Capture("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "") << stereo;
-        std::string probe = Capture("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
+        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "") << stereo;
+        std::string probe = test::CaptureCommand("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
                                 "-of default=nw=1 " + path);
         EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
         EXPECT_NE(probe.find(stereo ? "channels=2" : "channels=1"), std::string::npos) << probe;
