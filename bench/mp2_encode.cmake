@@ -1,0 +1,3 @@
+add_executable(bench_mp2_encode ${CMAKE_CURRENT_LIST_DIR}/mp2_encode_bench.cpp)
+target_link_libraries(bench_mp2_encode PRIVATE mora_audio mora_test_support)
+mora_warnings(bench_mp2_encode)
