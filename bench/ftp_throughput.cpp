@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     }
     const double oursUp = Seconds(start);
 
-    const std::string url = "ftp://" + settings.FtpUser + ":" + settings.FtpPassword + "@" +
-                            settings.FtpServer + "/";
+    const std::string url =
+        "ftp://" + settings.FtpUser + ":" + settings.FtpPassword + "@" + settings.FtpServer + "/";
     start = Clock::now();
     if (!RunCurl("-T '" + local + "' '" + url + "curl.bin'")) return 1;
     const double curlUp = Seconds(start);

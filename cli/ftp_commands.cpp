@@ -24,8 +24,8 @@ constexpr size_t kPiece = 16384;
 
 const std::vector<std::string> kOptions = {"ini",     "server", "user",   "password",
                                            "passive", "dir",    "timeout"};
-const std::vector<std::string> kPutOptions = {"ini",  "server",  "user",     "password",
-                                              "passive", "dir", "timeout", "resume-at"};
+const std::vector<std::string> kPutOptions = {"ini",     "server", "user",    "password",
+                                              "passive", "dir",    "timeout", "resume-at"};
 
 const char* kCommonHelp =
     "The server, user, password, passive flag and destination directory come from the settings\n"
@@ -48,7 +48,8 @@ bool ParseNumber(const std::string& text, unsigned long long& value) {
 int Prepare(const Args& args, Settings& settings, InternetState& internet) {
     const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
     if (!LoadSettings(settings, ini) && args.Has("ini")) {
-        std::fprintf(stderr, "%s: No ini-file found (missing, unreadable or not a settings file).\n",
+        std::fprintf(stderr,
+                     "%s: No ini-file found (missing, unreadable or not a settings file).\n",
                      ini.c_str());
         return kExitFailed;
     }
@@ -285,9 +286,10 @@ const CommandRegistrar kDelete{{
 const CommandRegistrar kTest{{
     "ftp test",
     "[options]",
-    std::string("Runs the FTP test: writes Mora.tst into the destination directory, reads it back,\n"
-                "compares and deletes it, printing each step. Exit status 0 only when the test\n"
-                "ends with \"FTP Read and Write File OK\".\n") +
+    std::string(
+        "Runs the FTP test: writes Mora.tst into the destination directory, reads it back,\n"
+        "compares and deletes it, printing each step. Exit status 0 only when the test\n"
+        "ends with \"FTP Read and Write File OK\".\n") +
         kCommonHelp,
     kOptions,
     {},

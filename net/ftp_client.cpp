@@ -16,7 +16,9 @@ bool Carries(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
 }
 
-bool IsPreliminary(int code) { return code >= 100 && code < 200; }
+bool IsPreliminary(int code) {
+    return code >= 100 && code < 200;
+}
 }  // namespace
 
 bool FtpClient::Fail(int code) {
@@ -137,8 +139,7 @@ bool FtpClient::Size(const std::string& path, uint64_t& size) {
     FtpReply reply;
     if (!Command("SIZE " + path, reply)) return false;
     if (reply.code != 213 || reply.text.empty() ||
-        reply.text.find_first_not_of("0123456789") != std::string::npos ||
-        reply.text.size() > 19) {
+        reply.text.find_first_not_of("0123456789") != std::string::npos || reply.text.size() > 19) {
         return Fail(kNetExtendedError);
     }
     size = std::stoull(reply.text);
@@ -229,6 +230,13 @@ bool FtpClient::OpenTransfer(const std::string& path, bool upload) {
             // The server owes us a verdict on a transfer that never began; we cannot wait.
             DropControl();
             return Fail(result);
+        }
+        // Only the server itself may bring the data.
+        FtpAddress server, caller;
+        if (!control_.PeerAddress(server) || !data.PeerAddress(caller) ||
+            server.Host() != caller.Host()) {
+            DropControl();
+            return Fail(kNetCannotConnect);
         }
     }
     data_ = std::move(data);

@@ -19,7 +19,7 @@ struct FtpTimeouts {
 };
 
 class FtpClient {
-public:
+  public:
     FtpClient() = default;
     ~FtpClient() { Close(); }
     FtpClient(const FtpClient&) = delete;
@@ -57,7 +57,7 @@ public:
     const FtpReply& LastReply() const { return reply_; }
     bool Passive() const { return passive_; }
 
-private:
+  private:
     bool Fail(int code);
     bool SendLine(const std::string& line);
     bool ReadReply(FtpReply& reply);

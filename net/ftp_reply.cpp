@@ -4,7 +4,9 @@
 
 namespace mora {
 namespace {
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // "ddd" at the start of a line with a first digit of 1 to 5: the code, else -1.
 int CodeOf(const std::string& line) {
@@ -25,7 +27,9 @@ bool Number(const std::string& text, size_t& pos, size_t maxDigits, unsigned& va
 }
 }  // namespace
 
-void FtpReplyParser::Reset() { *this = FtpReplyParser(); }
+void FtpReplyParser::Reset() {
+    *this = FtpReplyParser();
+}
 
 FtpReplyParser::Result FtpReplyParser::Next(FtpReply& reply) {
     while (!bad_) {
@@ -116,8 +120,7 @@ bool ParsePasvReply(const std::string& text, uint8_t (&address)[4], uint16_t& po
 }
 
 bool ParseEpsvReply(const std::string& text, uint16_t& port) {
-    for (size_t open = text.find('('); open != std::string::npos;
-         open = text.find('(', open + 1)) {
+    for (size_t open = text.find('('); open != std::string::npos; open = text.find('(', open + 1)) {
         size_t pos = open + 1;
         if (pos + 3 >= text.size()) return false;
         const char d = text[pos];

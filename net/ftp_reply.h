@@ -16,7 +16,7 @@ struct FtpReply {
 };
 
 class FtpReplyParser {
-public:
+  public:
     enum class Result { NeedMore, Reply, Bad };
 
     // Limits that keep a hostile server from filling memory.
@@ -29,7 +29,7 @@ public:
     Result Next(FtpReply& reply);
     void Reset();
 
-private:
+  private:
     Result TakeLine(const std::string& line, FtpReply& reply);
 
     std::string pending_;

@@ -35,7 +35,8 @@ int OpenSocket(int family) {
 }  // namespace
 
 uint16_t FtpAddress::Port() const {
-    if (Family() == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(storage).sin6_port);
+    if (Family() == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(storage).sin6_port);
     return ntohs(reinterpret_cast<const sockaddr_in&>(storage).sin_port);
 }
 

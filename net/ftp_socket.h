@@ -34,7 +34,7 @@ struct FtpAddress {
 
 // Owns one socket descriptor.
 class FtpSocket {
-public:
+  public:
     FtpSocket() = default;
     explicit FtpSocket(int fd) : fd_(fd) {}
     ~FtpSocket() { Close(); }
@@ -65,7 +65,7 @@ public:
     bool LocalAddress(FtpAddress& address) const;
     bool PeerAddress(FtpAddress& address) const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -47,7 +47,7 @@ FtpServerAddress ParseFtpServer(const std::string& server);
 std::string FtpRemotePath(const std::string& dir, const std::string& name);
 
 class FtpConnection {
-public:
+  public:
     explicit FtpConnection(InternetState& internet) : internet_(internet) {}
     ~FtpConnection() { Close(); }
     FtpConnection(const FtpConnection&) = delete;
@@ -73,7 +73,7 @@ public:
 
     bool fileOpen = false;  // a remote file is open on this connection
 
-private:
+  private:
     InternetState& internet_;
     FtpClient client_;
     std::string agent_;
@@ -81,7 +81,7 @@ private:
 };
 
 class JStreamFTP : public JStream {
-public:
+  public:
     JStreamFTP(const Settings& settings, InternetState& internet)
         : settings_(settings), internet_(internet) {}
     ~JStreamFTP() override { Close(); }
@@ -106,11 +106,11 @@ public:
     FtpConnection* Connection() { return connection_; }
     bool OwnsConnection() const { return ownsConnection_; }
 
-protected:
+  protected:
     const Settings& settings_;
     InternetState& internet_;
 
-private:
+  private:
     void Report(const std::string& operation);
 
     FtpConnection* connection_ = nullptr;
@@ -120,7 +120,7 @@ private:
 
 // The transport of the FTP publishing writers.
 class JStreamWrFTP : public JStreamFTP {
-public:
+  public:
     using JStreamFTP::JStreamFTP;
 
     // Opens `name` + "." + PublishFileExt in FtpDestDir for writing, connecting when needed.
@@ -130,7 +130,7 @@ public:
     int OpenTargetAt(const std::string& name, uint64_t offset);
     std::string RemotePath(const std::string& name) const;
 
-private:
+  private:
     bool EnsureConnection();
 };
 

@@ -75,8 +75,8 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     }
     connection.DeleteFile(path);
     status("FTP Read and Write File OK");
-    Ui().MessageBox("FTP Read and Write Test", "FTP Read and Write File OK.",
-                    MsgIcon::Information, MsgButtons::Ok);
+    Ui().MessageBox("FTP Read and Write Test", "FTP Read and Write File OK.", MsgIcon::Information,
+                    MsgButtons::Ok);
     settings.FtpTestPassed = 1;
     return true;
 }

@@ -23,7 +23,7 @@ std::vector<uint8_t> Bytes(size_t size) {
 }
 
 class FtpCli : public ::testing::Test {
-protected:
+  protected:
     // The command line with this server and its user, and a short time-out.
     std::vector<std::string> With(std::vector<std::string> args) {
         args.insert(args.end(), {"--server", server.ServerText(), "--user", FtpTestServer::kUser,
@@ -38,7 +38,8 @@ protected:
 TEST_F(FtpCli, PutResumeGetDelete) {
     ASSERT_EQ(::mkdir((server.Home() + "in").c_str(), 0755), 0);
     const std::vector<uint8_t> whole = Bytes(200000);
-    test::WriteFileBytes(dir.File("part"), std::vector<uint8_t>(whole.begin(), whole.begin() + 80000));
+    test::WriteFileBytes(dir.File("part"),
+                         std::vector<uint8_t>(whole.begin(), whole.begin() + 80000));
     test::WriteFileBytes(dir.File("whole"), whole);
 
     auto r = RunCli(With({"ftp", "put", dir.File("part"), "clip.wav", "--dir", "in"}));
@@ -47,8 +48,8 @@ TEST_F(FtpCli, PutResumeGetDelete) {
     EXPECT_EQ(json["remote"], "in/clip.wav");
     EXPECT_EQ(json["bytes"], 80000);
 
-    r = RunCli(With({"ftp", "put", dir.File("whole"), "clip.wav", "--dir", "in/",
-                     "--resume-at", "80000", "--passive", "0"}));
+    r = RunCli(With({"ftp", "put", dir.File("whole"), "clip.wav", "--dir", "in/", "--resume-at",
+                     "80000", "--passive", "0"}));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(nlohmann::json::parse(r.out)["bytes"], 120000);
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "in/clip.wav"), whole);

@@ -42,8 +42,8 @@ TEST(FtpReplyParser, SingleAndMultiLineRepliesInAnyPieces) {
 }
 
 TEST(FtpReplyParser, RefusesWhatIsNotAReply) {
-    for (const char* wire : {"hello\r\n", "22 short\r\n", "620 no such class\r\n",
-                             "220xReady\r\n", "\r\n"}) {
+    for (const char* wire :
+         {"hello\r\n", "22 short\r\n", "620 no such class\r\n", "220xReady\r\n", "\r\n"}) {
         FtpReplyParser parser;
         parser.Feed(wire, std::strlen(wire));
         FtpReply reply;
@@ -81,8 +81,8 @@ TEST(FtpPassiveReplies, PasvAndEpsvPorts) {
     EXPECT_EQ(port, 6446);
     ASSERT_TRUE(ParseEpsvReply("ok (note) (!!!2121!)", port));
     EXPECT_EQ(port, 2121);
-    for (const char* bad : {"(|||0|)", "(|||70000|)", "(|||12a|)", "(||1|)", "(|||", "|||21|",
-                            "(|||21!)"}) {
+    for (const char* bad :
+         {"(|||0|)", "(|||70000|)", "(|||12a|)", "(||1|)", "(|||", "|||21|", "(|||21!)"}) {
         EXPECT_FALSE(ParseEpsvReply(bad, port)) << bad;
     }
 }

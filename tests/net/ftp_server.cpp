@@ -37,9 +37,13 @@ FtpTestServer::FtpTestServer(const std::string& mode, const std::string& host,
     std::filesystem::create_directory(home_);
     const std::string portFile = root_ + "/port";
 
-    std::vector<std::string> argv = {"/usr/bin/python3", MORA_FTP_SERVER_SCRIPT, "--home", home_,
-                                     "--user", kUser, "--password", kPassword, "--mode", mode,
-                                     "--host", host, "--port-file", portFile};
+    std::vector<std::string> argv = {"/usr/bin/python3", MORA_FTP_SERVER_SCRIPT,
+                                     "--home",           home_,
+                                     "--user",           kUser,
+                                     "--password",       kPassword,
+                                     "--mode",           mode,
+                                     "--host",           host,
+                                     "--port-file",      portFile};
     argv.insert(argv.end(), extra.begin(), extra.end());
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -68,7 +72,9 @@ FtpTestServer::FtpTestServer(const std::string& mode, const std::string& host,
     throw std::runtime_error("the FTP server did not start");
 }
 
-FtpTestServer::~FtpTestServer() { Stop(); }
+FtpTestServer::~FtpTestServer() {
+    Stop();
+}
 
 void FtpTestServer::Stop() {
     if (pid_ > 0) {

@@ -12,13 +12,14 @@
 namespace mora::test {
 
 class FtpTestServer {
-public:
+  public:
     static constexpr const char* kUser = "reporter";
     static constexpr const char* kPassword = "secret";
 
     // `mode` is one of the script's modes ("normal", "no-rest", "no-epsv", "mute", "cut",
     // "different", "silent"). Throws when the server does not come up within ten seconds.
-    explicit FtpTestServer(const std::string& mode = "normal", const std::string& host = "127.0.0.1",
+    explicit FtpTestServer(const std::string& mode = "normal",
+                           const std::string& host = "127.0.0.1",
                            const std::vector<std::string>& extra = {});
     ~FtpTestServer();
     FtpTestServer(const FtpTestServer&) = delete;
@@ -30,7 +31,7 @@ public:
     // The server's folder for the user, ending in '/'.
     const std::string& Home() const { return home_; }
 
-private:
+  private:
     void Stop();
 
     std::string root_;

@@ -4,6 +4,7 @@ Writes the port it listens on to --port-file once it accepts connections. Modes:
   normal     a plain server
   no-rest    refuses REST
   no-epsv    refuses EPSV and EPRT, so that clients fall back to PASV and PORT
+  foreign    like no-epsv, and PASV replies name an address that is not the server's
   mute       logs in, then never answers a transfer or delete command
   cut        closes the data connection of an upload after --cut-after bytes
   different  serves, on download, each byte of the stored file inverted
@@ -68,7 +69,7 @@ class Handler(FTPHandler):
         return super().ftp_REST(line)
 
     def ftp_EPSV(self, line):
-        if args.mode == "no-epsv":
+        if args.mode in ("no-epsv", "foreign"):
             self.respond("500 Command not understood.")
             return
         if args.mode == "mute":
@@ -121,6 +122,8 @@ Handler.banner = "Test server ready."
 Handler.auth_failed_timeout = 0.1
 if args.mode == "cut":
     Handler.dtp_handler = CutDTP
+if args.mode == "foreign":
+    Handler.masquerade_address = "192.0.2.1"
 server = FTPServer((args.host, 0), Handler)
 announce(server.socket.getsockname()[1])
 try:

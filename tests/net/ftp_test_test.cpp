@@ -37,9 +37,8 @@ TEST(FtpTest, WritesReadsBackAndDeletes) {
         settings.FtpDestDir = dir;
         test::WriteFileText(server.Home() + "up/Mora.tst", "left over");
         std::vector<std::string> status;
-        EXPECT_TRUE(FtpTest(settings, internet, 3, [&](const std::string& s) {
-            status.push_back(s);
-        }));
+        EXPECT_TRUE(
+            FtpTest(settings, internet, 3, [&](const std::string& s) { status.push_back(s); }));
         EXPECT_EQ(settings.FtpTestPassed, 1);
         const std::vector<std::string> expected = {
             "Connecting...",
@@ -66,9 +65,8 @@ TEST(FtpTest, DifferentContentIsAReadError) {
     Settings settings = test::FtpSettingsFor(server);
     InternetState internet = test::ShortTimeouts();
     std::vector<std::string> status;
-    EXPECT_FALSE(FtpTest(settings, internet, 4, [&](const std::string& s) {
-        status.push_back(s);
-    }));
+    EXPECT_FALSE(
+        FtpTest(settings, internet, 4, [&](const std::string& s) { status.push_back(s); }));
     EXPECT_EQ(settings.FtpTestPassed, 0);
     ASSERT_GE(status.size(), 2u);
     EXPECT_EQ(status[status.size() - 2], "File closed.");
@@ -85,9 +83,8 @@ TEST(FtpTest, NotConnected) {
     settings.FtpPassword = "wrong";
     InternetState internet = test::ShortTimeouts();
     std::vector<std::string> status;
-    EXPECT_FALSE(FtpTest(settings, internet, 5, [&](const std::string& s) {
-        status.push_back(s);
-    }));
+    EXPECT_FALSE(
+        FtpTest(settings, internet, 5, [&](const std::string& s) { status.push_back(s); }));
     EXPECT_EQ(status, (std::vector<std::string>{"Connecting...", "Not Connected."}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Incorrect username or password");
@@ -100,9 +97,8 @@ TEST(FtpTest, UnconfirmedUploadIsAWriteError) {
     Settings settings = test::FtpSettingsFor(server);
     InternetState internet = test::ShortTimeouts();
     std::vector<std::string> status;
-    EXPECT_FALSE(FtpTest(settings, internet, 6, [&](const std::string& s) {
-        status.push_back(s);
-    }));
+    EXPECT_FALSE(
+        FtpTest(settings, internet, 6, [&](const std::string& s) { status.push_back(s); }));
     EXPECT_EQ(status.back(), "FTP Write File Error.");
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].title, "FTP Write Test");

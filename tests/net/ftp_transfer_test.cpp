@@ -56,6 +56,7 @@ void RoundTrip(const Settings& settings, InternetState& internet, const std::str
 
 struct Mode {
     bool passive;
+    // "no-epsv" forces PASV and PORT; "foreign" has PASV name someone else's address.
     const char* serverMode;
 };
 
@@ -75,12 +76,14 @@ TEST_P(FtpRoundTrip, EverySizeArrivesUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(DataConnections, FtpRoundTrip,
                          ::testing::Values(Mode{true, "normal"}, Mode{false, "normal"},
-                                           Mode{true, "no-epsv"}, Mode{false, "no-epsv"}),
+                                           Mode{true, "no-epsv"}, Mode{false, "no-epsv"},
+                                           Mode{true, "foreign"}),
                          [](const auto& info) {
+                             const std::string mode = info.param.serverMode;
                              return std::string(info.param.passive ? "Passive" : "Active") +
-                                    (std::string(info.param.serverMode) == "normal"
-                                         ? "Extended"
-                                         : "Classic");
+                                    (mode == "normal"    ? "Extended"
+                                     : mode == "no-epsv" ? "Classic"
+                                                         : "ForeignAddress");
                          });
 
 bool HasIpv6Loopback() {
