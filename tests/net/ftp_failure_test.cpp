@@ -99,6 +99,26 @@ TEST(FtpFailures, SilentServersTimeOut) {
     }
 }
 
+TEST(FtpFailures, StalledDownloadTimesOut) {
+    test::ScriptedUi ui;
+    FtpTestServer server("stall");
+    test::WriteFileBytes(server.Home() + "long.bin", test::TestBytes(5000));
+    Settings settings = test::FtpSettingsFor(server);
+    InternetState internet;
+    internet.timeouts = {1000, 1000, 1000};
+    JStreamFTP stream(settings, internet);
+    stream.ConnectWithSettings();
+    stream.OpenFile("long.bin", true);
+    ASSERT_TRUE(stream.IsReadable());
+    std::vector<uint8_t> buffer(5000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(stream.Read(buffer.data(), 5000), 0);
+    stream.CloseFile();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(stream.IsGood());
+    EXPECT_EQ(OnlyMessage(ui), "Timeout");
+}
+
 TEST(FtpFailures, CutUploadIsAFailure) {
     test::ScriptedUi ui;
     FtpTestServer server("cut", "127.0.0.1", {"--cut-after", "100000"});

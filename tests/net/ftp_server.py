@@ -6,6 +6,7 @@ Writes the port it listens on to --port-file once it accepts connections. Modes:
   no-epsv    refuses EPSV and EPRT, so that clients fall back to PASV and PORT
   foreign    like no-epsv, and PASV replies name an address that is not the server's
   mute       logs in, then never answers a transfer or delete command
+  stall      sends the first 1000 bytes of a download, then nothing more
   cut        closes the data connection of an upload after --cut-after bytes
   different  serves, on download, each byte of the stored file inverted
   silent     accepts connections and never says a word
@@ -61,6 +62,11 @@ class CutDTP(DTPHandler):
     handle_read_event = handle_read
 
 
+class StallDTP(DTPHandler):
+    def close_when_done(self):
+        pass
+
+
 class Handler(FTPHandler):
     def ftp_REST(self, line):
         if args.mode == "no-rest":
@@ -100,6 +106,10 @@ class Handler(FTPHandler):
         return super().ftp_DELE(path)
 
     def ftp_RETR(self, file):
+        if args.mode == "stall":
+            with open(file, "rb") as f:
+                self.push_dtp_data(f.read(1000), cmd="RETR")
+            return
         if args.mode == "different":
             try:
                 with open(file, "rb") as f:
@@ -122,6 +132,8 @@ Handler.banner = "Test server ready."
 Handler.auth_failed_timeout = 0.1
 if args.mode == "cut":
     Handler.dtp_handler = CutDTP
+if args.mode == "stall":
+    Handler.dtp_handler = StallDTP
 if args.mode == "foreign":
     Handler.masquerade_address = "192.0.2.1"
 server = FTPServer((args.host, 0), Handler)

@@ -141,6 +141,37 @@ TEST(FtpTransfer, ResumeContinuesTheFileExactly) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST(FtpTransfer, BrokenUploadResumesWhereTheServerStopped) {
+    // Every upload is cut after 100000 bytes; the rest goes up in a second, shorter one on the
+    // same connection, from what the server says it holds.
+    test::ScriptedUi ui;
+    FtpTestServer server("cut", "127.0.0.1", {"--cut-after", "100000"});
+    Settings settings = test::FtpSettingsFor(server);
+    InternetState internet = test::ShortTimeouts();
+    internet.quietPublishing = true;
+    const std::vector<uint8_t> whole = test::TestBytes(180000, 9);
+    JStreamWrFTP stream(settings, internet);
+    stream.OpenTarget("clip");
+    for (size_t at = 0; at < whole.size() && stream.IsWritable(); at += 20000) {
+        stream.Write(whole.data() + at, 20000);
+    }
+    stream.CloseFile();
+    ASSERT_FALSE(stream.IsGood());
+    ASSERT_TRUE(stream.Connection()->IsConnected());
+    uint64_t held = 0;
+    ASSERT_TRUE(stream.Connection()->Client().Size(stream.RemotePath("clip"), held));
+    ASSERT_GT(held, 0u);
+    ASSERT_LT(held, whole.size());
+
+    ASSERT_EQ(stream.OpenTargetAt("clip", held), 0);
+    ASSERT_TRUE(stream.IsWritable());
+    stream.Write(whole.data() + held, static_cast<uint32_t>(whole.size() - held));
+    stream.CloseFile();
+    EXPECT_TRUE(stream.IsGood());
+    EXPECT_EQ(test::ReadFileBytes(server.Home() + "clip.wav"), whole);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST(FtpTransfer, RefusedRestartOpensNothing) {
     test::ScriptedUi ui;
     FtpTestServer server("no-rest");
