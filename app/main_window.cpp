@@ -148,6 +148,8 @@ void MainWindow::OpenTextEditor() {
     textEdit_ = new QPlainTextEdit(area_);
     textEdit_->setObjectName(QString::number(kTextEditControl));
     textEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    textEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     textEdit_->setFrameShape(QFrame::Box);
     textEdit_->setPlainText(QString::fromStdString(state_.project.text));
     textEdit_->setGeometry(area_->rect());

@@ -18,7 +18,7 @@ QString InstanceSocketPath(const std::string& className) {
         QDir().mkpath(dir);
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    return dir + '/' + QString::fromStdString(className);
+    return QDir(dir).filePath(QString::fromStdString(className));
 }
 
 InstanceReply SendInstanceRequest(const std::string& className, const std::string& request,
@@ -77,11 +77,13 @@ bool InstanceServer::Listen(const std::string& className) {
 
 void InstanceServer::Close() {
     if (!server_) return;
+    // The name goes first: a peer waiting for this instance to end claims it as soon as its
+    // connection drops, and closing the server afterwards would remove the peer's socket.
+    server_->close();
     for (QLocalSocket* socket : server_->findChildren<QLocalSocket*>()) {
         socket->disconnect(this);
         socket->abort();
     }
-    server_->close();
     // Close may run inside a socket's signal, so the objects go later.
     server_->deleteLater();
     server_ = nullptr;
