@@ -56,6 +56,7 @@ bool MoraApp::InitInstance() {
     window_->activateWindow();
     window_->SwitchScreen(kRecordScreen);
     busy_.reset();
+    started_ = true;
     return true;
 }
 
@@ -69,6 +70,12 @@ int MoraApp::Run() {
 void MoraApp::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
+    if (!started_) {
+        // A start that gave way or was cancelled ends at once and writes nothing: the last
+        // state belongs to the instance that runs.
+        server_.Close();
+        return;
+    }
     if (window_) window_->Destroy();  // keeps the text being edited
     state_.projectSlot.save(state_);
     window_.reset();

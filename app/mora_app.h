@@ -30,7 +30,8 @@ class MoraApp {
     // Runs the event loop, then shuts down; returns the exit code.
     int Run();
     // Saves the project, destroys the window, saves the last state and releases the instance
-    // link, in that order. Runs once.
+    // link, in that order. Runs once; after a start that returned false it only releases the
+    // link.
     void Shutdown();
 
     AppState& State() { return state_; }
@@ -45,6 +46,7 @@ class MoraApp {
     InstanceServer server_;
     std::unique_ptr<MainWindow> window_;
     std::optional<BusyCursor> busy_;
+    bool started_ = false;
     bool shutDown_ = false;
 };
 

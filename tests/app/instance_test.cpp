@@ -66,6 +66,7 @@ TEST_F(SingleInstanceTest, ASecondStartWithoutAPathBringsTheFirstForwardAndEnds)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_FALSE(first.Window()->isMinimized());
     EXPECT_FALSE(first.State().quitting);
+    EXPECT_FALSE(test::FileExists(home.File("MoraSet.sup")));  // the second one wrote nothing
 }
 
 TEST_F(SingleInstanceTest, ASecondStartWithAPathReplacesTheFirstAndOpensThatProject) {

@@ -237,6 +237,8 @@ TEST_F(StartupTest, MissingSettingsAskAndCancelEndsTheProgram) {
     EXPECT_EQ(ui.messages[0].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(app.Window(), nullptr);
     EXPECT_EQ(ui.busyDepth, 0);
+    app.Shutdown();
+    EXPECT_FALSE(test::FileExists(home.File("MoraSet.sup")));
 }
 
 TEST_F(StartupTest, OkGoesOnWithDefaultsAndShutdownSavesTheLastState) {
