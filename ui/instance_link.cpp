@@ -11,6 +11,10 @@
 
 namespace mora {
 
+namespace {
+constexpr qint64 kMaxRequestBytes = 64 * 1024;
+}  // namespace
+
 QString InstanceSocketPath(const std::string& className) {
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QDir(dir).exists()) {
@@ -99,7 +103,12 @@ void InstanceServer::OnConnection() {
 
 void InstanceServer::OnReadable(QLocalSocket* socket) {
     while (socket->canReadLine()) {
-        const std::string request = socket->readLine().trimmed().toStdString();
+        const QByteArray line = socket->readLine(kMaxRequestBytes);
+        if (!line.endsWith('\n')) {
+            socket->abort();
+            return;
+        }
+        const std::string request = line.trimmed().toStdString();
         Trace("instance link: request \"%s\"", request.c_str());
         // Answer first: handling "close" may end this instance, and the peer waits for the
         // answer before it waits for the end.
@@ -108,6 +117,8 @@ void InstanceServer::OnReadable(QLocalSocket* socket) {
         handler_(request);
         if (!server_) return;  // the handler closed the link
     }
+    // A request is one short line; a peer that sends a longer one is dropped.
+    if (socket->bytesAvailable() >= kMaxRequestBytes) socket->abort();
 }
 
 }  // namespace mora

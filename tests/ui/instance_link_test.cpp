@@ -84,6 +84,16 @@ TEST_F(InstanceLinkTest, ACloseRequestWaitsUntilTheOtherInstanceHasEnded) {
     EXPECT_TRUE(endedFirst);
 }
 
+TEST_F(InstanceLinkTest, AnEndlessRequestIsDroppedAndTheLinkGoesOn) {
+    int count = 0;
+    InstanceServer server([&](const std::string&) { ++count; });
+    ASSERT_TRUE(server.Listen("MoraEdit"));
+    EXPECT_EQ(Send("MoraEdit", std::string(200 * 1024, 'x'), false, 1000), InstanceReply::NoAnswer);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(Send("MoraEdit", "activate"), InstanceReply::Answered);
+    EXPECT_EQ(count, 1);
+}
+
 TEST_F(InstanceLinkTest, APeerThatNeverAnswersIsGivenUpOnInTime) {
     InstanceServer server([](const std::string&) {});
     ASSERT_TRUE(server.Listen("MoraEdit"));
