@@ -1,0 +1,75 @@
+#pragma once
+// The main program's state: one AppState, owned by the program and passed by reference, so a
+// test can build a fresh one.
+
+#include <functional>
+#include <string>
+
+#include "settings/settings.h"
+
+namespace mora {
+
+struct AppState;
+
+// The project that is open now. Its folder ends in '/'; its file is folder + name + ".mpr".
+struct ProjectState {
+    std::string folder;
+    std::string name;
+    std::string text;  // the reporter's text, edited in the text editor
+};
+
+// Where the program hands project files to the project store: set up a fresh project from a
+// path (folder + name), load the current project's file, save it.
+struct ProjectSlot {
+    std::function<void(AppState&, const std::string& path)> setUp;
+    std::function<void(AppState&)> load;
+    std::function<void(AppState&)> save;
+};
+ProjectSlot DefaultProjectSlot();
+
+enum ScreenIndex {
+    kRecordScreen = 0,
+    kEditorScreen = 1,
+    kClipEditorScreen = 2,
+    kTextEditorScreen = 3,
+    kAboutScreen = 4,
+    kProgressScreen = 5,
+    kScreenCount = 6,
+    kNoScreen = -1,
+};
+
+struct ClientSize {
+    int width = 480;
+    int height = 540;
+};
+
+// The screen picture pair chosen at start-up.
+struct ScreenBitmapPair {
+    int first = 494;
+    int second = 495;
+};
+
+struct AppState {
+    Settings settings;
+    LastState lastState;
+    bool settingsLoaded = false;
+
+    ProjectState project;
+    ProjectSlot projectSlot = DefaultProjectSlot();
+
+    // The command line after the program name: a project path, or empty (or starting with a
+    // blank) to bring a running instance forward.
+    std::string commandLine;
+
+    // No screen is current before the first switch, so the record screen is activated then.
+    int currentScreen = kNoScreen;
+    int previousScreen = kNoScreen;
+    bool quitting = false;
+
+    bool interfaceFound = false;
+    int interfaceDevice = -1;
+    ScreenBitmapPair screenBitmaps;
+    ClientSize clientSize;
+};
+
+}  // namespace mora

@@ -1,0 +1,119 @@
+#include "app/mora_app.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include "app/not_built.h"
+#include "app/startup.h"
+#include "platform/program_dir.h"
+#include "platform/trace.h"
+
+namespace mora {
+
+MoraApp::MoraApp(std::string commandLine)
+    : server_([this](const std::string& request) { OnInstanceRequest(request); }) {
+    state_.commandLine = std::move(commandLine);
+}
+
+MoraApp::~MoraApp() {
+    Shutdown();
+}
+
+bool MoraApp::InitInstance() {
+    busy_.emplace();
+    // The settings editor must not write MoraIni.sup behind our back.
+    SendInstanceRequest(kSetupClass, "close", true);
+    if (IsProjectPathArgument(state_.commandLine)) {
+        // The running instance saves its project and state and makes way for this one.
+        SendInstanceRequest(kMainClass, "close", true);
+    } else if (SendInstanceRequest(kMainClass, "activate") != InstanceReply::NotRunning) {
+        busy_.reset();
+        return false;
+    }
+    server_.Listen(kMainClass);
+
+    const bool loaded = LoadStartupSettings(state_);
+    if (!loaded && Ui().MessageBox("Error", kNoIniText, MsgIcon::Error, MsgButtons::OkCancel) ==
+                       MsgAnswer::Cancel) {
+        busy_.reset();
+        return false;
+    }
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect display = screen ? screen->geometry() : QRect(0, 0, 0, 0);
+    state_.screenBitmaps = ChooseScreenBitmaps(state_.settings, display.width(), display.height());
+
+    NotBuilt("codecs and audio engine at 44100 Hz");
+    state_.projectSlot.setUp(state_, state_.settings.NewProjectPath);
+    ChooseStartupProject(state_);
+    state_.clientSize = ReadClientSize(ProgramFile("size.txt"));
+
+    window_ = std::make_unique<MainWindow>(state_, loop_);
+    window_->postQuit = [] { QCoreApplication::exit(0); };
+    window_->SetClientSize(state_.clientSize);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    window_->SwitchScreen(kRecordScreen);
+    busy_.reset();
+    started_ = true;
+    return true;
+}
+
+int MoraApp::Run() {
+    // A request to close may have come while the window was being made.
+    const int code = state_.quitting ? 0 : QApplication::exec();
+    Shutdown();
+    return code;
+}
+
+void MoraApp::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (!started_) {
+        // A start that gave way or was cancelled ends at once and writes nothing: the last
+        // state belongs to the instance that runs.
+        server_.Close();
+        return;
+    }
+    if (window_) window_->Destroy();  // keeps the text being edited
+    state_.projectSlot.save(state_);
+    window_.reset();
+    if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");
+    SaveLastState(state_.lastState, state_.settings, state_.project.folder, state_.project.name,
+                  ProgramFile("MoraSet.sup"));
+    NotBuilt("releasing audio and publishing objects");
+    // Last: an instance that asked this one to close waits for the link to go.
+    server_.Close();
+}
+
+void MoraApp::OnInstanceRequest(const std::string& request) {
+    if (request == "activate") {
+        if (!window_) return;
+        if (window_->isMinimized()) window_->showNormal();
+        window_->raise();
+        window_->activateWindow();
+    } else if (request == "close") {
+        // Handled from the loop, after the answer has gone out.
+        loop_.Post([this] {
+            if (window_) {
+                window_->close();
+            } else {
+                state_.quitting = true;
+            }
+        });
+    } else if (request.rfind("open ", 0) == 0) {
+        const std::string path = request.substr(5);
+        loop_.Post([this, path] {
+            if (window_ && window_->TextEditorOpen()) window_->CloseTextEditor();
+            state_.projectSlot.save(state_);
+            SetProjectFromPath(state_, path);
+            state_.projectSlot.load(state_);
+            OnInstanceRequest("activate");
+        });
+    } else {
+        Trace("instance link: unknown request \"%s\"", request.c_str());
+    }
+}
+
+}  // namespace mora

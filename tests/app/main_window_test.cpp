@@ -1,0 +1,279 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/menus.h"
+#include "app/mora_app.h"
+#include "platform/program_dir.h"
+#include "settings/ini_store.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/qt_test_app.h"
+
+namespace mora {
+namespace {
+
+// Saves the window as a PNG in the artifact folder, for a person to look at.
+void SaveArtifact(QWidget& widget, const char* name) {
+    const QString dir = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    EXPECT_TRUE(widget.grab().save(dir + "/" + name));
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::TestApp();
+        state.project = {"/home/reporter/", "Flood", "Water rose overnight."};
+        state.projectSlot.save = [this](AppState& s) { savedTexts.push_back(s.project.text); };
+    }
+    MainWindow& Make() {
+        window = std::make_unique<MainWindow>(state, loop);
+        window->postQuit = [this] { ++quitRequests; };
+        window->SetClientSize({480, 540});
+        window->show();
+        return *window;
+    }
+    bool Checked(int id) { return window->Item(id)->isChecked(); }
+    bool Enabled(int id) { return window->Item(id)->isEnabled(); }
+
+    AppState state;
+    ManualEventLoop loop;
+    std::unique_ptr<MainWindow> window;
+    std::vector<std::string> savedTexts;
+    int quitRequests = 0;
+};
+
+TEST_F(MainWindowTest, OpensOnTheRecordScreenWithTheClientSizeAsked) {
+    MainWindow& w = Make();
+    EXPECT_EQ(w.windowTitle(), "Mora Edit");
+    EXPECT_EQ(w.ScreenWidget()->size(), QSize(480, 540));
+    EXPECT_EQ(state.currentScreen, kRecordScreen);
+    EXPECT_TRUE(w.Screen(kRecordScreen)->IsActive());
+    EXPECT_TRUE(Checked(40007));
+    EXPECT_EQ(w.Screen(kTextEditorScreen), nullptr);
+    EXPECT_FALSE(loop.TimerActive(kScreenTimer));  // no external interface
+    SaveArtifact(w, "mora_main_window.png");
+}
+
+TEST_F(MainWindowTest, ToolsItemsSwitchScreensAndCheckOnlyTheCurrentOne) {
+    MainWindow& w = Make();
+    w.Item(40008)->trigger();
+    EXPECT_EQ(state.currentScreen, kEditorScreen);
+    EXPECT_EQ(state.previousScreen, kRecordScreen);
+    EXPECT_FALSE(w.Screen(kRecordScreen)->IsActive());
+    EXPECT_TRUE(w.Screen(kEditorScreen)->IsActive());
+    EXPECT_FALSE(Checked(40007));
+    EXPECT_TRUE(Checked(40008));
+
+    w.Item(40011)->trigger();
+    EXPECT_EQ(state.currentScreen, kAboutScreen);
+    EXPECT_TRUE(Checked(40011));
+    EXPECT_FALSE(Checked(40008));
+
+    // Choosing the current screen again only re-checks its item.
+    w.Item(40011)->trigger();
+    EXPECT_EQ(state.currentScreen, kAboutScreen);
+    EXPECT_TRUE(Checked(40011));
+    EXPECT_TRUE(w.Screen(kAboutScreen)->IsActive());
+}
+
+TEST_F(MainWindowTest, TextEditorShowsKeepsAndSavesTheProjectText) {
+    state.settings.EnableToFile = 1;
+    MainWindow& w = Make();
+    w.Item(40010)->trigger();
+    ASSERT_TRUE(w.TextEditorOpen());
+    QPlainTextEdit* edit = w.ScreenWidget()->findChild<QPlainTextEdit*>("40030");
+    ASSERT_EQ(edit, w.TextEdit());
+    EXPECT_EQ(edit->geometry(), w.ScreenWidget()->rect());
+    EXPECT_EQ(edit->toPlainText(), "Water rose overnight.");
+    EXPECT_TRUE(Checked(40010));
+    EXPECT_FALSE(Checked(40007));
+    EXPECT_FALSE(Enabled(40020));
+    EXPECT_TRUE(Enabled(40038));
+    EXPECT_FALSE(Enabled(40052));
+    EXPECT_TRUE(Enabled(40054));
+    edit->appendPlainText("Roads closed.");
+    SaveArtifact(w, "mora_text_editor.png");
+
+    w.Item(40010)->trigger();  // already open: nothing changes
+    EXPECT_EQ(w.TextEdit(), edit);
+
+    w.SwitchScreen(kRecordScreen);
+    EXPECT_FALSE(w.TextEditorOpen());
+    EXPECT_EQ(state.previousScreen, kTextEditorScreen);
+    EXPECT_EQ(state.project.text, "Water rose overnight.\nRoads closed.");
+    EXPECT_EQ(savedTexts, std::vector<std::string>{"Water rose overnight.\nRoads closed."});
+    EXPECT_FALSE(Checked(40010));
+    EXPECT_TRUE(Checked(40007));
+    EXPECT_TRUE(Enabled(40020));
+    EXPECT_FALSE(Enabled(40038));
+
+    // Unchanged text is not saved again; emptied text is cleared and saved.
+    w.OpenTextEditor();
+    w.CloseTextEditor();
+    EXPECT_EQ(savedTexts.size(), 1u);
+    w.OpenTextEditor();
+    w.TextEdit()->clear();
+    w.CloseTextEditor();
+    EXPECT_EQ(state.project.text, "");
+    EXPECT_EQ(savedTexts.size(), 2u);
+}
+
+TEST_F(MainWindowTest, TextEditorFollowsTheWindowSizeAndKeepsItsTextWhenTheWindowGoes) {
+    MainWindow& w = Make();
+    w.OpenTextEditor();
+    w.resize(w.width() + 100, w.height() + 60);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.TextEdit()->geometry(), w.ScreenWidget()->rect());
+
+    w.TextEdit()->setPlainText("Last words before closing.");
+    w.close();
+    EXPECT_EQ(state.project.text, "Last words before closing.");
+    EXPECT_TRUE(state.quitting);
+    EXPECT_EQ(quitRequests, 1);
+    w.Destroy();  // only once
+    EXPECT_EQ(quitRequests, 1);
+}
+
+TEST_F(MainWindowTest, ExitAsksForTheEndAndImageClosesTheTextEditor) {
+    MainWindow& w = Make();
+    w.Item(40055)->trigger();  // images are offered by default
+    w.OpenTextEditor();
+    w.Command(40055);
+    EXPECT_FALSE(w.TextEditorOpen());
+    w.Command(40044);
+    w.Command(40020);
+    EXPECT_EQ(quitRequests, 0);
+    w.Item(40024)->trigger();
+    EXPECT_TRUE(state.quitting);
+    EXPECT_EQ(quitRequests, 1);
+}
+
+TEST_F(MainWindowTest, MarkItemNamesWhatItWillDo) {
+    MainWindow& w = Make();
+    bool onMarker = true;
+    w.playPositionOnMarker = [&] { return onMarker; };
+    QMenu* edit = FindPopup(*w.menuBar(), kEditPopup);
+    emit edit->aboutToShow();
+    EXPECT_EQ(w.Item(40043)->text(), "Delete marker");
+    onMarker = false;
+    emit edit->aboutToShow();
+    EXPECT_EQ(w.Item(40043)->text(), "Mark");
+}
+
+TEST_F(MainWindowTest, InputOptionsChooseAProfileByItsExactText) {
+    state.settings.AllowEqProfileSelection = 1;
+    state.settings.EqProfiles[0].Name = "Street";
+    state.settings.EqProfiles[1].Name = "Studio";
+    state.settings.EqProfiles[1].OverallGain = 6;
+    state.settings.EqProfiles[1].EqOn = 1;
+    state.settings.EqProfileName = "Street";
+    MainWindow& w = Make();
+
+    auto answer = [](std::function<void(QDialog*, QComboBox*)> act) {
+        QTimer::singleShot(0, [act] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            act(dialog, dialog->findChild<QComboBox*>("1031"));
+        });
+    };
+    answer([](QDialog* dialog, QComboBox* combo) {
+        EXPECT_EQ(dialog->objectName(), "148");
+        EXPECT_EQ(dialog->windowTitle(), "Input options");
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+        EXPECT_EQ(items, QStringList({"Street", "Studio", "EQ2", "EQ3", "EQ4"}));
+        EXPECT_EQ(combo->currentText(), "Street");
+        SaveArtifact(*dialog, "mora_input_options.png");
+        combo->setEditText("Studio");
+        dialog->findChild<QPushButton*>("2")->click();
+    });
+    w.Item(40049)->trigger();
+    EXPECT_EQ(state.settings.EqProfileName, "Street");
+
+    answer([](QDialog* dialog, QComboBox* combo) {
+        combo->setEditText("Studio");
+        dialog->findChild<QPushButton*>("1")->click();
+    });
+    w.Command(40049);
+    EXPECT_EQ(state.settings.EqProfileName, "Studio");
+    EXPECT_EQ(state.settings.EqOverallGain, 6);
+    EXPECT_EQ(state.settings.EqOn, 1u);
+}
+
+// The whole start-up in this process, with a scripted user.
+class StartupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::TestApp();
+        SetProgramDir(home.Path());
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.Path()));
+    }
+    void TearDown() override { SetProgramDir(""); }
+
+    test::TempDir home;
+    test::TempDir runtime;
+    test::ScriptedUi ui;
+};
+
+TEST_F(StartupTest, MissingSettingsAskAndCancelEndsTheProgram) {
+    ui.answers = {MsgAnswer::Cancel};
+    MoraApp app("");
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Error");
+    EXPECT_EQ(ui.messages[0].text, "No ini-file found.\nPlease configure Mora with\nMoraSetup.");
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Error);
+    EXPECT_EQ(ui.messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(app.Window(), nullptr);
+    EXPECT_EQ(ui.busyDepth, 0);
+    app.Shutdown();
+    EXPECT_FALSE(test::FileExists(home.File("MoraSet.sup")));
+}
+
+TEST_F(StartupTest, OkGoesOnWithDefaultsAndShutdownSavesTheLastState) {
+    ui.answers = {MsgAnswer::Ok};
+    IniWriteInt("Size", "Landscape", 1, home.File("size.txt"));
+    IniWriteInt("Size", "Big", 0, home.File("size.txt"));
+    MoraApp app(home.File("news/Flood.mpr"));
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(ui.busyDepth, 0);
+    ASSERT_NE(app.Window(), nullptr);
+    EXPECT_EQ(app.Window()->ScreenWidget()->size(), QSize(320, 190));
+    EXPECT_EQ(app.State().project.folder, home.File("news/"));
+    EXPECT_EQ(app.State().project.name, "Flood");
+    EXPECT_EQ(app.State().settings.FtpTestPassed, 1);
+    app.Shutdown();
+    EXPECT_EQ(app.Window(), nullptr);
+
+    LastState last;
+    Settings settings;
+    ASSERT_TRUE(LoadLastState(last, settings, home.File("MoraSet.sup")));
+    EXPECT_EQ(last.LastProjectFolder, home.File("news/"));
+    EXPECT_EQ(last.LastProjectName, "Flood");
+}
+
+TEST_F(StartupTest, WithSettingsPresentNothingIsAskedAndLiteLayoutGivesTheReducedMenu) {
+    Settings settings;
+    settings.LiteLayout = 1;
+    ASSERT_TRUE(SaveSettings(settings, home.File("MoraIni.sup")));
+    MoraApp app("");
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(app.Window()->menuBar()->actions().size(), 3);
+    EXPECT_EQ(app.Window()->ScreenWidget()->size(), QSize(480, 540));
+    EXPECT_EQ(app.State().screenBitmaps.first, 509);  // offscreen display is wider than high
+}
+
+}  // namespace
+}  // namespace mora
