@@ -62,11 +62,20 @@ size_t Base64Stream::EncodedSizeBound(size_t size) {
 void Base64Stream::Encode(const void* bytes, size_t size, std::string& out) {
     const uint8_t* p = static_cast<const uint8_t*>(bytes);
     const uint8_t* end = p + size;
-    out.reserve(out.size() + EncodedSizeBound(size));
+    const size_t before = out.size();
+    out.resize(before + EncodedSizeBound(size));
+    char* o = out.data() + before;
     auto group = [&](uint8_t a, uint8_t b, uint8_t c) {
-        PutGroup(a, b, c, 3, out);
+        const uint32_t v = (uint32_t{a} << 16) | (uint32_t{b} << 8) | c;
+        o[0] = kAlphabet[v >> 18];
+        o[1] = kAlphabet[(v >> 12) & 63];
+        o[2] = kAlphabet[(v >> 6) & 63];
+        o[3] = kAlphabet[v & 63];
+        o += 4;
         if (++groups_ == kGroupsPerLine) {
-            out += "\r\n";
+            o[0] = '\r';
+            o[1] = '\n';
+            o += 2;
             groups_ = 0;
         }
     };
@@ -82,6 +91,7 @@ void Base64Stream::Encode(const void* bytes, size_t size, std::string& out) {
     }
     for (; end - p >= 3; p += 3) group(p[0], p[1], p[2]);
     while (p != end) carry_[carryCount_++] = *p++;
+    out.resize(static_cast<size_t>(o - out.data()));
 }
 
 void Base64Stream::Flush(std::string& out) {

@@ -85,8 +85,8 @@ TEST(Base64, FinalGroupAndLineCountRestartAfterFlush) {
 
     Base64Stream encoder;
     std::string first, second;
-    auto data = test::TestBytes(40, 4);
-    encoder.Encode(data.data(), data.size(), first);
+    auto data = test::TestBytes(57, 4);
+    encoder.Encode(data.data(), 40, first);
     encoder.Flush(first);
     encoder.Encode(data.data(), 57, second);  // exactly one line: the count started afresh
     EXPECT_EQ(second.size(), 78u);
