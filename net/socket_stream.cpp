@@ -114,7 +114,6 @@ int JStreamSocket::Connect(const std::string& hostText, uint16_t port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
     if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found) return 1;
