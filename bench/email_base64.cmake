@@ -1,0 +1,3 @@
+add_executable(bench_email_base64 ${CMAKE_CURRENT_LIST_DIR}/email_base64_bench.cpp)
+target_link_libraries(bench_email_base64 PRIVATE mora_net)
+mora_warnings(bench_email_base64)
