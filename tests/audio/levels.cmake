@@ -1,2 +1,3 @@
 mora_test(test_audio_levels SOURCES ${CMAKE_CURRENT_LIST_DIR}/level_meter_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/input_processing_test.cpp
   LIBS mora_audio LABELS core)
