@@ -190,7 +190,7 @@ bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift) {
 }
 
 bool LoadVuFile(RecordingEdit& edit, const std::string& path,
-                const std::function<void()>& clearUndo) {
+                const std::function<void()>& clearUndo, VuReadResult* readResult) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) return false;
     ClearLevels(edit);
@@ -202,6 +202,7 @@ bool LoadVuFile(RecordingEdit& edit, const std::string& path,
     }
     VuReadResult read = ReadVuFile(file, edit);
     file.Close();
+    if (readResult) *readResult = read;
     if (!read.ok) return false;
     if (clearUndo) clearUndo();
     // A file that ended early is converted in memory only: writing it back would make the

@@ -84,10 +84,10 @@ bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift);
 // Loads the level file of the recording being opened. False without a message when the file
 // does not exist (the state is left alone); false with a message, and an emptied state, when
 // it cannot be opened or is not a level file. A file of another resolution is converted and
-// written back once (a file that ended early is converted but not written back). `clearUndo` runs
-// when the file's contents are taken over.
+// written back once (a file that ended early is converted but not written back). `clearUndo`
+// runs when the file's contents are taken over; `read` receives what was found in the file.
 bool LoadVuFile(RecordingEdit& edit, const std::string& path,
-                const std::function<void()>& clearUndo = {});
+                const std::function<void()>& clearUndo = {}, VuReadResult* read = nullptr);
 
 // Writes the level file of the selection [crop begin, crop end) to basePath + ".jvu": markers
 // strictly inside it and cuts lying within it, moved to the selection's start. A crop range
