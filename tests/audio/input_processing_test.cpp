@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "audio/control_texts.h"
 #include "audio/eq_presets.h"
 #include "audio/output_volume.h"
 #include "platform/program_dir.h"
@@ -220,6 +221,20 @@ TEST(VolumeStep, SetsBothChannelsAndKeepsStepOnlyWhenAccepted) {
     device.calls.clear();
     EXPECT_FALSE(VolumeStep(device, s, step, -1));
     EXPECT_TRUE(device.calls.empty());
+}
+
+TEST(ControlTexts, GainAndVolumeAsShown) {
+    EXPECT_EQ(GainText(0), "+0dB");
+    EXPECT_EQ(GainText(40), "+40dB");
+    EXPECT_EQ(GainKnob(40), 65536);
+    EXPECT_EQ(GainKnob(10), 16384);
+    EXPECT_EQ(VolumeText(0), "-20dB");
+    EXPECT_EQ(VolumeText(20), "+0dB");
+    EXPECT_EQ(VolumeKnob(5), 16384);
+    EXPECT_EQ(InterfaceGainText(126), "-33dB");
+    EXPECT_EQ(InterfaceGainKnob(127), 512);
+    EXPECT_EQ(InterfaceVolumeText(127), "  +6dB");
+    EXPECT_EQ(InterfaceVolumeKnob(110), -4096);
 }
 
 Settings PresetSettings() {
