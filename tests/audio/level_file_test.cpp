@@ -67,9 +67,14 @@ TEST_F(LevelFileTest, ThreeSecondRecordingRoundTrips) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LevelFileTest, EmptyArrayIsNotSaved) {
-    RecordingEdit edit;
+TEST_F(LevelFileTest, EmptyArrayIsNotSavedAndFullArrayTakesNoMore) {
+    RecordingEdit edit(2);
     EXPECT_EQ(edit.levels[0], 80);
+    EXPECT_TRUE(AppendLevel(edit, 7));
+    EXPECT_TRUE(AppendLevel(edit, 8));
+    EXPECT_FALSE(AppendLevel(edit, 9));
+    EXPECT_EQ(Levels(edit), (std::vector<uint8_t>{7, 8}));
+    ClearLevels(edit);
     edit.markerCount = 1;
     EXPECT_TRUE(SaveVuFile(edit, path));
     EXPECT_FALSE(test::FileExists(path));
