@@ -5,6 +5,11 @@ if(MORA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# libFuzzer needs the code under test instrumented for coverage, not only the fuzz target.
+if(MORA_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Warnings are errors for our own code only; third-party headers come in as system headers.
 function(mora_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
