@@ -24,6 +24,8 @@ public:
     uint32_t WritePcmHead(JStream& out);
 
     void AddToChecksum(const uint8_t* data, uint32_t count);
+    // Takes back a sum added before (bytes that will be sent again after a resume).
+    void RemoveFromChecksum(uint32_t sum) { waveChecksum_ -= sum; }
     uint32_t WaveChecksum() const { return waveChecksum_; }
     // The levl and qlty chunks, the wave checksum filled in.
     void WriteTail(JStream& out);

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -134,11 +133,5 @@ uint16_t UnusedPort() {
     return ntohs(a.sin_port);
 }
 
-std::vector<uint8_t> TestBytes(size_t size, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> bytes(size);
-    for (auto& b : bytes) b = static_cast<uint8_t>(rng());
-    return bytes;
-}
 
 }  // namespace mora::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_data.h"
 
 namespace mora::test {
 
@@ -53,7 +54,5 @@ class SmtpTestServer {
 
 // A port on 127.0.0.1 where nothing listens (just released).
 uint16_t UnusedPort();
-// Reproducible pseudo-random bytes.
-std::vector<uint8_t> TestBytes(size_t size, uint32_t seed);
 
 }  // namespace mora::test
