@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -18,7 +19,11 @@ namespace {
 
 constexpr int kOpenTimeoutMs = 5000;
 constexpr pa_usec_t kCompletionPollUs = 5000;  // how often played output buffers are looked for
-constexpr pa_usec_t kInputFragmentUs = 5000;   // how finely the server hands recorded samples
+// How finely the server hands recorded samples over: half a buffer, within these bounds, so a
+// buffer fills within half its length of its due time without waking for every few samples.
+constexpr pa_usec_t kInputFragmentUs = 10000;  // until the first buffer is known
+constexpr pa_usec_t kMinFragmentUs = 5000;
+constexpr pa_usec_t kMaxFragmentUs = 50000;
 constexpr pa_usec_t kOutputLatencyUs = 40000;  // what the server holds ahead of the speaker
 
 class MainloopLock {
@@ -182,6 +187,25 @@ struct PulseStream {
         writeOffset = 0;
     }
 
+    void FitFragments() {
+        uint32_t length = 0;
+        {
+            std::lock_guard lock(queue.mutex);
+            if (queue.EmptyLocked()) return;
+            length = queue.FrontLocked().length;
+        }
+        const pa_sample_spec* spec = pa_stream_get_sample_spec(s);
+        const pa_usec_t half = pa_bytes_to_usec(length / 2, spec);
+        const pa_usec_t wanted = std::clamp(half, kMinFragmentUs, kMaxFragmentUs);
+        const pa_buffer_attr* now = pa_stream_get_buffer_attr(s);
+        const auto bytes = static_cast<uint32_t>(pa_usec_to_bytes(wanted, spec));
+        if (now && now->fragsize == bytes) return;
+        pa_buffer_attr attr;
+        std::memset(&attr, 0xFF, sizeof attr);
+        attr.fragsize = bytes;
+        Forget(pa_stream_set_buffer_attr(s, &attr, nullptr, nullptr));
+    }
+
     void Cork(bool cork) {
         if (s) Forget(pa_stream_cork(s, cork ? 1 : 0, nullptr, nullptr));
     }
@@ -330,6 +354,7 @@ public:
         MainloopLock ml(st_->conn->ml);
         if (!st_->s) return kAudioError;
         if (!st_->running) {
+            st_->FitFragments();
             // Samples the server kept from before a stop belong to the past.
             Forget(pa_stream_flush(st_->s, nullptr, nullptr));
             st_->Cork(false);
