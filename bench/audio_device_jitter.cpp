@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
         }
         input->AddBuffer(b);
     };
-    if (int rc = system->OpenInput(mora::kDefaultDevice, mora::PcmFormat{44100, 1, 16}, done, input)) {
+    if (int rc =
+            system->OpenInput(mora::kDefaultDevice, mora::PcmFormat{44100, 1, 16}, done, input)) {
         std::fprintf(stderr, "cannot open the input: %s\n", mora::AudioErrorText(rc).c_str());
         return 1;
     }
@@ -120,7 +121,8 @@ int main(int argc, char** argv) {
     }
     std::vector<double> intervals;
     for (size_t i = 21; i < times.size(); ++i)
-        intervals.push_back(std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
+        intervals.push_back(
+            std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
     const double audioSeconds = times.size() * 0.05;
     const double oursPerSecond = cpuTotal / audioSeconds;
 
@@ -129,11 +131,14 @@ int main(int argc, char** argv) {
     std::remove(out.c_str());
 
     std::printf("Sound server: %s\n", server);
-    std::printf("Input buffers of 0.05 s (44100 Hz mono 16-bit, 16 queued), %zu intervals after 1 s of settling\n",
-                intervals.size());
+    std::printf(
+        "Input buffers of 0.05 s (44100 Hz mono 16-bit, 16 queued), %zu intervals after 1 s of "
+        "settling\n",
+        intervals.size());
     std::printf("  interval median  %7.2f ms\n", Percentile(intervals, 0.5));
     std::printf("  interval p99     %7.2f ms\n", Percentile(intervals, 0.99));
-    std::printf("  interval max     %7.2f ms\n", *std::max_element(intervals.begin(), intervals.end()));
+    std::printf("  interval max     %7.2f ms\n",
+                *std::max_element(intervals.begin(), intervals.end()));
     std::printf("CPU per second of audio (whole process, %.1f s recorded)\n", audioSeconds);
     std::printf("  mora audio layer %7.3f ms/s (start-up and connection %.1f ms of it)\n",
                 oursPerSecond * 1000, CpuSeconds(startUsage) * 1000);

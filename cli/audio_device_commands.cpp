@@ -175,8 +175,7 @@ int Capture(const Args& args) {
     PcmFormat format;
     format.rate = static_cast<uint32_t>(ParseCount(args.Get("rate", "44100")));
     format.channels = static_cast<uint16_t>(ParseCount(args.Get("channels", "1")));
-    if (*end || !(seconds > 0 && seconds <= 24 * 3600) || !format.Valid() ||
-        format.channels > 2) {
+    if (*end || !(seconds > 0 && seconds <= 24 * 3600) || !format.Valid() || format.channels > 2) {
         std::fprintf(stderr,
                      "mora-cli capture: SECONDS must be above 0, --rate 1000..768000, "
                      "--channels 1 or 2\n");
@@ -229,7 +228,8 @@ int Capture(const Args& args) {
             return Fail("capture", "queuing a buffer", rc);
         ++queued;
     }
-    if (int rc = input->Start(); rc != kAudioOk) return Fail("capture", "cannot start the input", rc);
+    if (int rc = input->Start(); rc != kAudioOk)
+        return Fail("capture", "cannot start the input", rc);
     Watchdog(loop, 5000, timedOut);
     loop.Run();
     input->Close();

@@ -21,16 +21,16 @@ class PdAudioCard;
 // functions so that callers' traces read the same.
 enum AudioResult : int {
     kAudioOk = 0,
-    kAudioError = 1,             // unspecified failure
-    kAudioBadDevice = 2,         // no device with that number
-    kAudioNotEnabled = 3,        // the device or sound server cannot be reached
-    kAudioNoDriver = 6,          // the backend is not available
+    kAudioError = 1,       // unspecified failure
+    kAudioBadDevice = 2,   // no device with that number
+    kAudioNotEnabled = 3,  // the device or sound server cannot be reached
+    kAudioNoDriver = 6,    // the backend is not available
     kAudioNoMemory = 7,
-    kAudioNotSupported = 8,      // operation or private message not known to this device
+    kAudioNotSupported = 8,  // operation or private message not known to this device
     kAudioInvalidParam = 11,
-    kAudioBadFormat = 32,        // the device cannot run with that PCM format
-    kAudioStillPlaying = 33,     // the buffer is still queued
-    kAudioUnprepared = 34,       // the buffer was not prepared
+    kAudioBadFormat = 32,     // the device cannot run with that PCM format
+    kAudioStillPlaying = 33,  // the buffer is still queued
+    kAudioUnprepared = 34,    // the buffer was not prepared
 };
 
 // A short English text for a result code, for the callers' message boxes and traces.
@@ -68,7 +68,7 @@ using BufferDone = std::function<void(AudioBuffer&)>;
 constexpr int kDefaultDevice = -1;
 
 class AudioDevice {
-public:
+  public:
     virtual ~AudioDevice() = default;
     // Prepare must precede queuing; Unprepare refuses a queued buffer.
     virtual int Prepare(AudioBuffer& buffer) = 0;
@@ -86,7 +86,7 @@ public:
 };
 
 class AudioInput : public AudioDevice {
-public:
+  public:
     // Hands an empty buffer to the device; buffers fill in the order they were added.
     virtual int AddBuffer(AudioBuffer& buffer) = 0;
     virtual int Start() = 0;
@@ -96,7 +96,7 @@ public:
 };
 
 class AudioOutput : public AudioDevice {
-public:
+  public:
     // Queues a full buffer for playing; it comes back when it has been played.
     virtual int Write(AudioBuffer& buffer) = 0;
     virtual int Pause() = 0;
@@ -105,7 +105,7 @@ public:
 
 // One backend: its devices, volume and private messages.
 class AudioSystem {
-public:
+  public:
     virtual ~AudioSystem() = default;
     // "sound server", "null", "file", ...
     virtual std::string Name() const = 0;
@@ -127,7 +127,7 @@ public:
     // The digital input card, when this system has one.
     virtual PdAudioCard* DigitalCard() { return nullptr; }
 
-protected:
+  protected:
     // Shared with the open outputs, which may outlive a call but read it on every buffer.
     std::shared_ptr<std::atomic<uint32_t>> volume_ =
         std::make_shared<std::atomic<uint32_t>>(0xFFFFFFFFu);

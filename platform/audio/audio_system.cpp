@@ -25,13 +25,11 @@ std::vector<std::string> Split(const std::string& text, char sep) {
 
 // The software devices: one input and one output, reading and writing the given files.
 class SoftSystem : public AudioSystem {
-public:
+  public:
     SoftSystem(EventLoop& loop, std::string in, std::string out, Pace pace)
         : loop_(loop), in_(std::move(in)), out_(std::move(out)), pace_(pace) {}
 
-    std::string Name() const override {
-        return in_.empty() && out_.empty() ? "null" : "file";
-    }
+    std::string Name() const override { return in_.empty() && out_.empty() ? "null" : "file"; }
     std::vector<std::string> InputDevices() override {
         return {in_.empty() ? "Silence" : "File " + in_};
     }
@@ -78,7 +76,7 @@ public:
         return kAudioOk;
     }
 
-private:
+  private:
     EventLoop& loop_;
     std::string in_;
     std::string out_;
@@ -109,18 +107,30 @@ bool ParseCard(const std::string& options, PdAudioSimulation& sim, std::string& 
 
 std::string AudioErrorText(int code) {
     switch (code) {
-        case kAudioOk: return "No error.";
-        case kAudioError: return "The audio device failed.";
-        case kAudioBadDevice: return "There is no such audio device.";
-        case kAudioNotEnabled: return "The audio device cannot be reached.";
-        case kAudioNoDriver: return "No audio driver is available.";
-        case kAudioNoMemory: return "Not enough memory for the audio device.";
-        case kAudioNotSupported: return "The audio device does not support this operation.";
-        case kAudioInvalidParam: return "An invalid value was passed to the audio device.";
-        case kAudioBadFormat: return "The audio device cannot use this sample format.";
-        case kAudioStillPlaying: return "The audio buffer is still queued.";
-        case kAudioUnprepared: return "The audio buffer was not prepared.";
-        default: return "Unknown audio error " + std::to_string(code) + ".";
+        case kAudioOk:
+            return "No error.";
+        case kAudioError:
+            return "The audio device failed.";
+        case kAudioBadDevice:
+            return "There is no such audio device.";
+        case kAudioNotEnabled:
+            return "The audio device cannot be reached.";
+        case kAudioNoDriver:
+            return "No audio driver is available.";
+        case kAudioNoMemory:
+            return "Not enough memory for the audio device.";
+        case kAudioNotSupported:
+            return "The audio device does not support this operation.";
+        case kAudioInvalidParam:
+            return "An invalid value was passed to the audio device.";
+        case kAudioBadFormat:
+            return "The audio device cannot use this sample format.";
+        case kAudioStillPlaying:
+            return "The audio buffer is still queued.";
+        case kAudioUnprepared:
+            return "The audio buffer was not prepared.";
+        default:
+            return "Unknown audio error " + std::to_string(code) + ".";
     }
 }
 
@@ -177,7 +187,8 @@ AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& spec) {
             choice.error = "null: unknown option \"" + options + "\"";
             return choice;
         }
-        choice.system = MakeNullAudioSystem(loop, options == "fast" ? Pace::kFast : Pace::kRealTime);
+        choice.system =
+            MakeNullAudioSystem(loop, options == "fast" ? Pace::kFast : Pace::kRealTime);
     } else if (kind == "file") {
         auto parts = Split(options, ',');
         Pace pace = Pace::kRealTime;

@@ -15,7 +15,7 @@ namespace mora {
 class EventLoop;
 
 class BufferQueue {
-public:
+  public:
     BufferQueue(EventLoop& loop, BufferDone done);
 
     int Prepare(AudioBuffer& buffer);
@@ -34,7 +34,7 @@ public:
     EventLoop& Loop() { return loop_; }
     std::mutex mutex;
 
-private:
+  private:
     EventLoop& loop_;
     std::shared_ptr<BufferDone> done_;
     std::deque<AudioBuffer*> items_;

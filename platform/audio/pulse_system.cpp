@@ -27,13 +27,13 @@ constexpr pa_usec_t kMaxFragmentUs = 50000;
 constexpr pa_usec_t kOutputLatencyUs = 40000;  // what the server holds ahead of the speaker
 
 class MainloopLock {
-public:
+  public:
     explicit MainloopLock(pa_threaded_mainloop* ml) : ml_(ml) { pa_threaded_mainloop_lock(ml_); }
     ~MainloopLock() { pa_threaded_mainloop_unlock(ml_); }
     MainloopLock(const MainloopLock&) = delete;
     MainloopLock& operator=(const MainloopLock&) = delete;
 
-private:
+  private:
     pa_threaded_mainloop* ml_;
 };
 
@@ -134,17 +134,17 @@ struct PulseStream {
             rc = pa_stream_connect_playback(s, name, &attr, PA_STREAM_ADJUST_LATENCY, &cv, nullptr);
         }
         const bool ready = rc == 0 && WaitFor(conn->ml, kOpenTimeoutMs, [this] {
-            auto st = pa_stream_get_state(s);
-            return st == PA_STREAM_READY || !PA_STREAM_IS_GOOD(st);
-        });
+                               auto st = pa_stream_get_state(s);
+                               return st == PA_STREAM_READY || !PA_STREAM_IS_GOOD(st);
+                           });
         if (!ready || pa_stream_get_state(s) != PA_STREAM_READY) {
             const int err = pa_context_errno(conn->ctx);
             Trace("sound server: opening the %s failed: %s", input ? "input" : "output",
                   pa_strerror(err));
             Detach();
-            return err == PA_ERR_NOENTITY ? kAudioBadDevice
+            return err == PA_ERR_NOENTITY                                ? kAudioBadDevice
                    : err == PA_ERR_NOTSUPPORTED || err == PA_ERR_INVALID ? kAudioBadFormat
-                                                                          : kAudioError;
+                                                                         : kAudioError;
         }
         if (!input) {
             running = true;
@@ -338,7 +338,7 @@ struct PulseStream {
 };
 
 class PulseInput : public AudioInput {
-public:
+  public:
     explicit PulseInput(std::unique_ptr<PulseStream> st) : st_(std::move(st)) {}
     ~PulseInput() override { Close(); }
 
@@ -388,12 +388,12 @@ public:
     int Message(uint32_t, uintptr_t, uintptr_t, uint32_t&) override { return kAudioNotSupported; }
     PcmFormat Format() const override { return st_->format; }
 
-private:
+  private:
     std::unique_ptr<PulseStream> st_;
 };
 
 class PulseOutput : public AudioOutput {
-public:
+  public:
     explicit PulseOutput(std::unique_ptr<PulseStream> st) : st_(std::move(st)) {}
     ~PulseOutput() override { Close(); }
 
@@ -436,7 +436,7 @@ public:
     int Message(uint32_t, uintptr_t, uintptr_t, uint32_t&) override { return kAudioNotSupported; }
     PcmFormat Format() const override { return st_->format; }
 
-private:
+  private:
     std::unique_ptr<PulseStream> st_;
 };
 
@@ -446,7 +446,7 @@ struct DeviceEntry {
 };
 
 class PulseSystem : public AudioSystem {
-public:
+  public:
     PulseSystem(EventLoop& loop, std::shared_ptr<PulseConnection> conn)
         : loop_(loop), conn_(std::move(conn)) {}
 
@@ -488,7 +488,7 @@ public:
         return kAudioOk;
     }
 
-private:
+  private:
     int Resolve(bool input, int device, const PcmFormat& format, std::string& name) {
         if (!format.Valid()) return kAudioBadFormat;
         if (device == kDefaultDevice) return kAudioOk;

@@ -14,7 +14,6 @@ class EventLoop;
 
 // Connects to the sound server; gives nullptr with the reason in `error` when none answers
 // within `timeoutMs`. Devices opened from it may outlive the returned object.
-std::unique_ptr<AudioSystem> ConnectSoundServer(EventLoop& loop, int timeoutMs,
-                                                std::string& error);
+std::unique_ptr<AudioSystem> ConnectSoundServer(EventLoop& loop, int timeoutMs, std::string& error);
 
 }  // namespace mora

@@ -15,7 +15,7 @@ namespace mora {
 namespace {
 
 class SilenceSource : public SampleSource {
-public:
+  public:
     size_t Read(uint8_t* dst, size_t n) override {
         std::memset(dst, 0, n);
         return n;
@@ -23,7 +23,7 @@ public:
 };
 
 class ToneSource : public SampleSource {
-public:
+  public:
     ToneSource(const PcmFormat& format, double hz, double amplitude)
         : format_(format), step_(2 * std::numbers::pi * hz / format.rate), amplitude_(amplitude) {}
 
@@ -32,7 +32,8 @@ public:
         const double full = format_.bits == 24 ? 8388607.0 : 32767.0;
         for (size_t i = 0; i < n; ++i) {
             if (pending_.empty()) {
-                const auto value = static_cast<int32_t>(std::lround(std::sin(phase_) * amplitude_ * full));
+                const auto value =
+                    static_cast<int32_t>(std::lround(std::sin(phase_) * amplitude_ * full));
                 phase_ = std::fmod(phase_ + step_, 2 * std::numbers::pi);
                 for (unsigned c = 0; c < format_.channels; ++c)
                     for (size_t b = 0; b < width; ++b)
@@ -45,7 +46,7 @@ public:
         return n;
     }
 
-private:
+  private:
     PcmFormat format_;
     double step_;
     double amplitude_;
@@ -55,12 +56,12 @@ private:
 };
 
 class DiscardSink : public SampleSink {
-public:
+  public:
     void Write(const uint8_t*, size_t) override {}
 };
 
 class WavSource : public SampleSource {
-public:
+  public:
     WavSource(std::FILE* file, uint64_t remaining) : file_(file), remaining_(remaining) {}
     ~WavSource() override { std::fclose(file_); }
     size_t Read(uint8_t* dst, size_t n) override {
@@ -70,31 +71,33 @@ public:
         return got;
     }
 
-private:
+  private:
     std::FILE* file_;
     uint64_t remaining_;
 };
 
 class WavSink : public SampleSink {
-public:
+  public:
     WavSink(std::FILE* file, std::string path, const PcmFormat& format)
         : file_(file), path_(std::move(path)), format_(format) {}
     ~WavSink() override {
         // A data chunk cannot describe more than 4 GiB; the samples beyond stay in the file.
         const uint64_t limit = 0xFFFFFFFFu - 36 - (0xFFFFFFFFu - 36) % format_.BlockAlign();
-        const auto header = WavHeader(format_, static_cast<uint32_t>(bytes_ < limit ? bytes_ : limit));
+        const auto header =
+            WavHeader(format_, static_cast<uint32_t>(bytes_ < limit ? bytes_ : limit));
         if (std::fseek(file_, 0, SEEK_SET) != 0 ||
             std::fwrite(header.data(), 1, header.size(), file_) != header.size())
             failed_ = true;
         if (std::fclose(file_) != 0) failed_ = true;
-        if (failed_) Trace("file output %s: writing failed: %s", path_.c_str(), std::strerror(errno));
+        if (failed_)
+            Trace("file output %s: writing failed: %s", path_.c_str(), std::strerror(errno));
     }
     void Write(const uint8_t* src, size_t n) override {
         if (std::fwrite(src, 1, n, file_) != n) failed_ = true;
         bytes_ += n;
     }
 
-private:
+  private:
     std::FILE* file_;
     std::string path_;
     PcmFormat format_;
@@ -109,13 +112,17 @@ std::string FormatText(const PcmFormat& f) {
 
 }  // namespace
 
-std::unique_ptr<SampleSource> MakeSilenceSource() { return std::make_unique<SilenceSource>(); }
+std::unique_ptr<SampleSource> MakeSilenceSource() {
+    return std::make_unique<SilenceSource>();
+}
 
 std::unique_ptr<SampleSource> MakeToneSource(const PcmFormat& format, double hz, double amplitude) {
     return std::make_unique<ToneSource>(format, hz, amplitude);
 }
 
-std::unique_ptr<SampleSink> MakeDiscardSink() { return std::make_unique<DiscardSink>(); }
+std::unique_ptr<SampleSink> MakeDiscardSink() {
+    return std::make_unique<DiscardSink>();
+}
 
 std::unique_ptr<SampleSource> OpenWavSource(const std::string& path, const PcmFormat& format,
                                             int& code, std::string& error) {

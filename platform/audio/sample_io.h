@@ -12,14 +12,14 @@
 namespace mora {
 
 class SampleSource {
-public:
+  public:
     virtual ~SampleSource() = default;
     // Fills up to n bytes; fewer than asked means the source has ended.
     virtual size_t Read(uint8_t* dst, size_t n) = 0;
 };
 
 class SampleSink {
-public:
+  public:
     virtual ~SampleSink() = default;
     virtual void Write(const uint8_t* src, size_t n) = 0;
 };

@@ -11,7 +11,7 @@ namespace {
 
 // Passes everything to the base system; the simulations override what they add.
 class ForwardingSystem : public AudioSystem {
-public:
+  public:
     explicit ForwardingSystem(std::unique_ptr<AudioSystem> base) : base_(std::move(base)) {}
     std::string Name() const override { return base_->Name(); }
     std::vector<std::string> InputDevices() override { return base_->InputDevices(); }
@@ -32,7 +32,7 @@ public:
     int SetOutputVolume(uint32_t volume) override { return base_->SetOutputVolume(volume); }
     PdAudioCard* DigitalCard() override { return base_->DigitalCard(); }
 
-protected:
+  protected:
     std::unique_ptr<AudioSystem> base_;
 };
 
@@ -57,7 +57,8 @@ struct MaycomState {
                 return kAudioOk;
             }
             case kMaycomGain:
-                control.gain = std::clamp(static_cast<int32_t>(value), kMaycomGainMin, kMaycomGainMax);
+                control.gain =
+                    std::clamp(static_cast<int32_t>(value), kMaycomGainMin, kMaycomGainMax);
                 return kAudioOk;
             case kMaycomVolume:
                 control.volume =
@@ -92,7 +93,7 @@ struct MaycomState {
 };
 
 class MaycomInput : public AudioInput {
-public:
+  public:
     MaycomInput(std::unique_ptr<AudioInput> inner, std::shared_ptr<MaycomState> state)
         : inner_(std::move(inner)), state_(std::move(state)) {}
     int Prepare(AudioBuffer& b) override { return inner_->Prepare(b); }
@@ -107,13 +108,13 @@ public:
     }
     PcmFormat Format() const override { return inner_->Format(); }
 
-private:
+  private:
     std::unique_ptr<AudioInput> inner_;
     std::shared_ptr<MaycomState> state_;
 };
 
 class MaycomOutput : public AudioOutput {
-public:
+  public:
     MaycomOutput(std::unique_ptr<AudioOutput> inner, std::shared_ptr<MaycomState> state)
         : inner_(std::move(inner)), state_(std::move(state)) {}
     int Prepare(AudioBuffer& b) override { return inner_->Prepare(b); }
@@ -128,16 +129,18 @@ public:
     }
     PcmFormat Format() const override { return inner_->Format(); }
 
-private:
+  private:
     std::unique_ptr<AudioOutput> inner_;
     std::shared_ptr<MaycomState> state_;
 };
 
 class MaycomSystem : public ForwardingSystem {
-public:
+  public:
     using ForwardingSystem::ForwardingSystem;
 
-    std::vector<std::string> InputDevices() override { return WithInterface(base_->InputDevices()); }
+    std::vector<std::string> InputDevices() override {
+        return WithInterface(base_->InputDevices());
+    }
     std::vector<std::string> OutputDevices() override {
         return WithInterface(base_->OutputDevices());
     }
@@ -179,9 +182,10 @@ public:
         return base_->DeviceMessage(input, device, msg, p1, p2, result);
     }
 
-private:
+  private:
     static bool IsInterface(int device, size_t baseCount) {
-        return device == kDefaultDevice || (device >= 0 && static_cast<size_t>(device) == baseCount);
+        return device == kDefaultDevice ||
+               (device >= 0 && static_cast<size_t>(device) == baseCount);
     }
     static std::vector<std::string> WithInterface(std::vector<std::string> list) {
         list.push_back(kMaycomDeviceName);
@@ -192,7 +196,7 @@ private:
 };
 
 class SimulatedPdAudio : public PdAudioCard {
-public:
+  public:
     SimulatedPdAudio(EventLoop& loop, const PdAudioSimulation& sim) : loop_(loop), sim_(sim) {}
 
     PdAudioStatus Open(int input) override {
@@ -218,19 +222,19 @@ public:
     }
     void Close() override { open_ = false; }
 
-private:
+  private:
     EventLoop& loop_;
     PdAudioSimulation sim_;
     bool open_ = false;
 };
 
 class CardSystem : public ForwardingSystem {
-public:
+  public:
     CardSystem(std::unique_ptr<AudioSystem> base, std::unique_ptr<PdAudioCard> card)
         : ForwardingSystem(std::move(base)), card_(std::move(card)) {}
     PdAudioCard* DigitalCard() override { return card_.get(); }
 
-private:
+  private:
     std::unique_ptr<PdAudioCard> card_;
 };
 

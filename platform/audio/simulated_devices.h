@@ -23,10 +23,10 @@ constexpr uint32_t kMaycomCheckMessage = 130;
 // Every control goes through this message; param1 is the sub-command, param2 its value.
 constexpr uint32_t kMaycomMessage = 53164;
 enum MaycomCommand : uint32_t {
-    kMaycomControl = 0,   // param2: const MaycomControl*
-    kMaycomGain = 40,     // param2: input gain 126..254 (0.5 dB steps, 192 = 0 dB)
-    kMaycomVolume = 50,   // param2: output volume 111..127 (1 dB steps, 121 = 0 dB)
-    kMaycomPeak = 140,    // result: left peak in the high 16 bits, right in the low 16 bits
+    kMaycomControl = 0,  // param2: const MaycomControl*
+    kMaycomGain = 40,    // param2: input gain 126..254 (0.5 dB steps, 192 = 0 dB)
+    kMaycomVolume = 50,  // param2: output volume 111..127 (1 dB steps, 121 = 0 dB)
+    kMaycomPeak = 140,   // result: left peak in the high 16 bits, right in the low 16 bits
 };
 constexpr int32_t kMaycomGainMin = 126, kMaycomGainMax = 254, kMaycomGainUnity = 192;
 constexpr int32_t kMaycomVolumeMin = 111, kMaycomVolumeMax = 127;
@@ -56,13 +56,13 @@ enum class PdAudioStatus { kOk, kCardMissing, kNoDriver };
 
 // The card reports its input rate as a code into this table; 88100 stands for the 88.2 kHz
 // class. Codes outside the table mean no rate.
-constexpr std::array<uint32_t, 15> kPdAudioRates = {0,     32000, 44100, 48000, 88100,
+constexpr std::array<uint32_t, 15> kPdAudioRates = {0,     32000, 44100, 48000,  88100,
                                                     96000, 22050, 24000, 176400, 192000,
-                                                    8000,  11025, 12000, 16000, 64000};
+                                                    8000,  11025, 12000, 16000,  64000};
 uint32_t PdAudioRateOf(int code);
 
 class PdAudioCard {
-public:
+  public:
     virtual ~PdAudioCard() = default;
     // Opens the card on its optical (1) or coaxial (2) input.
     virtual PdAudioStatus Open(int input) = 0;

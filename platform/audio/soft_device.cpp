@@ -35,8 +35,8 @@ struct SoftCore : std::enable_shared_from_this<SoftCore> {
     bool running = false;
     bool ended = false;        // input: the source has no more samples
     bool endReported = false;  // input: a buffer came back short to say so
-    bool pumpPosted = false;  // fast pace: a pump is already on its way
-    uint64_t ticks = 0;       // real-time pace: ticks since the device last started running
+    bool pumpPosted = false;   // fast pace: a pump is already on its way
+    uint64_t ticks = 0;        // real-time pace: ticks since the device last started running
     uint64_t framesUsed = 0;
     uint32_t frontOffset = 0;  // output: bytes of the first buffer already played
     std::vector<uint8_t> scratch;
@@ -170,7 +170,7 @@ struct SoftCore : std::enable_shared_from_this<SoftCore> {
 };
 
 class SoftInput : public AudioInput {
-public:
+  public:
     explicit SoftInput(std::shared_ptr<SoftCore> core) : core_(std::move(core)) {}
     ~SoftInput() override { Close(); }
 
@@ -208,12 +208,12 @@ public:
     }
     PcmFormat Format() const override { return core_->format; }
 
-private:
+  private:
     std::shared_ptr<SoftCore> core_;
 };
 
 class SoftOutput : public AudioOutput {
-public:
+  public:
     explicit SoftOutput(std::shared_ptr<SoftCore> core) : core_(std::move(core)) {}
     ~SoftOutput() override { Close(); }
 
@@ -248,15 +248,14 @@ public:
     }
     PcmFormat Format() const override { return core_->format; }
 
-private:
+  private:
     std::shared_ptr<SoftCore> core_;
 };
 
 }  // namespace
 
-std::unique_ptr<AudioInput> MakeSoftInput(EventLoop& loop, const PcmFormat& format,
-                                          BufferDone done, std::unique_ptr<SampleSource> source,
-                                          Pace pace) {
+std::unique_ptr<AudioInput> MakeSoftInput(EventLoop& loop, const PcmFormat& format, BufferDone done,
+                                          std::unique_ptr<SampleSource> source, Pace pace) {
     auto core = std::make_shared<SoftCore>(loop, format, std::move(done), pace);
     core->input = true;
     core->source = std::move(source);

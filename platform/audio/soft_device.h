@@ -21,9 +21,8 @@ constexpr int kSoftTimerBase = 0x4D410000;
 // The input runs while started; samples that arrive with no buffer queued are lost, as with a
 // sound card. When the source ends, the buffer being filled comes back with what it holds and
 // the input delivers nothing more.
-std::unique_ptr<AudioInput> MakeSoftInput(EventLoop& loop, const PcmFormat& format,
-                                          BufferDone done, std::unique_ptr<SampleSource> source,
-                                          Pace pace);
+std::unique_ptr<AudioInput> MakeSoftInput(EventLoop& loop, const PcmFormat& format, BufferDone done,
+                                          std::unique_ptr<SampleSource> source, Pace pace);
 
 // The output plays from the moment it is open (unless paused); `volume` scales what reaches
 // the sink.

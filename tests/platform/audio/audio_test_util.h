@@ -15,9 +15,9 @@ struct BufferSet {
     BufferSet(int count, uint32_t bytes);
     std::vector<std::vector<uint8_t>> memory;
     std::vector<AudioBuffer> buffers;
-    std::vector<int> returned;         // user words in the order they came back
-    std::vector<uint32_t> recorded;    // bytesRecorded of each return
-    std::vector<uint8_t> collected;    // input: the samples of every return, in order
+    std::vector<int> returned;       // user words in the order they came back
+    std::vector<uint32_t> recorded;  // bytesRecorded of each return
+    std::vector<uint8_t> collected;  // input: the samples of every return, in order
 
     BufferDone Callback();
     int PrepareAll(AudioDevice& device);

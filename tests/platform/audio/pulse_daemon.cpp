@@ -63,12 +63,18 @@ PulseDaemon::PulseDaemon(int timeoutMs) {
         }
         // Running as root (CI containers) the daemon warns but runs in this per-user mode;
         // --system would need a system-wide set-up and is not wanted.
-        std::vector<const char*> args = {"pulseaudio",         "-n",
-                                         "--daemonize=no",     "--system=no",
-                                         "--exit-idle-time=-1", "--disallow-exit",
-                                         "--use-pid-file=no",  "--realtime=no",
-                                         "--high-priority=no", "--log-target=stderr",
-                                         "-F",                 script.c_str(),
+        std::vector<const char*> args = {"pulseaudio",
+                                         "-n",
+                                         "--daemonize=no",
+                                         "--system=no",
+                                         "--exit-idle-time=-1",
+                                         "--disallow-exit",
+                                         "--use-pid-file=no",
+                                         "--realtime=no",
+                                         "--high-priority=no",
+                                         "--log-target=stderr",
+                                         "-F",
+                                         script.c_str(),
                                          nullptr};
         ::execvp("pulseaudio", const_cast<char* const*>(args.data()));
         std::fprintf(stderr, "cannot run pulseaudio: %s\n", std::strerror(errno));

@@ -12,7 +12,7 @@
 namespace mora::test {
 
 class PulseDaemon {
-public:
+  public:
     // Waits at most `timeoutMs` for the daemon to accept connections.
     explicit PulseDaemon(int timeoutMs = 15000);
     ~PulseDaemon();
@@ -25,7 +25,7 @@ public:
     // "unix:/path/native", as PULSE_SERVER takes it.
     const std::string& Server() const { return server_; }
 
-private:
+  private:
     TempDir dir_;
     std::string server_;
     std::string error_;

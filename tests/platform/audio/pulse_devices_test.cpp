@@ -20,7 +20,7 @@ constexpr uint32_t kTwentieth = 8820;  // 0.05 s of stereo 16-bit at 44100 Hz
 constexpr int kQuitTimer = 77;
 
 class SoundServer : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { daemon_ = new test::PulseDaemon(); }
     static void TearDownTestSuite() {
         delete daemon_;
@@ -44,7 +44,9 @@ protected:
         loop_.StopTimer(kQuitTimer);
         return done();
     }
-    void RunFor(int ms) { RunUntil([] { return false; }, ms); }
+    void RunFor(int ms) {
+        RunUntil([] { return false; }, ms);
+    }
 
     // Fills buffers with a running 1 kHz tone.
     struct ToneWriter {
@@ -100,7 +102,8 @@ protected:
             --toWrite;
             ++playing;
         }
-        EXPECT_TRUE(RunUntil([&] { return playing == 0; }, static_cast<int>(seconds * 1000) + 5000));
+        EXPECT_TRUE(
+            RunUntil([&] { return playing == 0; }, static_cast<int>(seconds * 1000) + 5000));
         RunFor(300);  // the tail reaches the monitor
         input->Reset();
         input->Close();

@@ -80,7 +80,8 @@ TEST(SimulatedInterface, GainActsOnTheSamplesAndThePeakFollowsEachChannel) {
     EXPECT_EQ(Peak(*input), 328u << 16);
 
     uint32_t ignored = 0;
-    ASSERT_EQ(input->Message(kMaycomMessage, kMaycomGain, 500, ignored), kAudioOk);  // clamps to 254
+    ASSERT_EQ(input->Message(kMaycomMessage, kMaycomGain, 500, ignored),
+              kAudioOk);  // clamps to 254
     const int loud = next();
     EXPECT_NEAR(loud, 328 * 35.48, 40);  // +31 dB
     EXPECT_EQ(Peak(*input), static_cast<uint32_t>(loud) << 16);
@@ -88,8 +89,8 @@ TEST(SimulatedInterface, GainActsOnTheSamplesAndThePeakFollowsEachChannel) {
     MaycomControl control;
     control.gain = 192 - 12;  // -6 dB
     control.channels = 2;
-    ASSERT_EQ(input->Message(kMaycomMessage, kMaycomControl,
-                             reinterpret_cast<uintptr_t>(&control), ignored),
+    ASSERT_EQ(input->Message(kMaycomMessage, kMaycomControl, reinterpret_cast<uintptr_t>(&control),
+                             ignored),
               kAudioOk);
     EXPECT_NEAR(next(), 328 / 2, 2);
     EXPECT_EQ(input->Message(kMaycomMessage, kMaycomControl, 0, ignored), kAudioInvalidParam);
@@ -156,7 +157,8 @@ TEST(SimulatedCard, Records24BitSamplesEveryTenMillisecondsAndStopReturnsThePart
     // The upper 16 bits of the 24-bit samples carry the -12 dB tone.
     int peak = 0;
     for (size_t i = 0; i + 2 < set.collected.size(); i += 3)
-        peak = std::max<int>(peak, static_cast<int16_t>(set.collected[i + 1] | (set.collected[i + 2] << 8)));
+        peak = std::max<int>(
+            peak, static_cast<int16_t>(set.collected[i + 1] | (set.collected[i + 2] << 8)));
     EXPECT_NEAR(peak, 8192, 20);
     loop.Advance(20);
     input->Stop();

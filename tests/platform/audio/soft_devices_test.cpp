@@ -139,7 +139,8 @@ TEST(FileInput, FastPaceDeliversTheWholeFileAndEndsWithAShortBuffer) {
     for (size_t i = 6; i < 16; ++i) EXPECT_EQ(set.returned[i], static_cast<int>(i));
 
     // A file that ends exactly at a buffer's end: the next buffer comes back empty.
-    test::WriteWav16(dir.File("even.wav"), 44100, 1, test::Sine(44100, 1, 440, 0.1, kTwentieth / 2));
+    test::WriteWav16(dir.File("even.wav"), 44100, 1,
+                     test::Sine(44100, 1, 440, 0.1, kTwentieth / 2));
     auto even = MakeFileAudioSystem(loop, dir.File("even.wav"), "", Pace::kFast);
     BufferSet two(2, kTwentieth);
     ASSERT_EQ(even->OpenInput(kDefaultDevice, kMono, two.Callback(), input), kAudioOk);
@@ -245,8 +246,8 @@ TEST(AudioSystemChoice, ReadsBackendsAndSimulatedDevicesFromTheValue) {
     EXPECT_EQ(both.system->InputDevices().back().substr(0, 6), "MAYCOM");
     ASSERT_NE(both.system->DigitalCard(), nullptr);
 
-    for (const char* bad : {"alsa", "null:slow", "file:", "file:a,b,c", "null+maycomm",
-                            "null+pdaudio:fast"}) {
+    for (const char* bad :
+         {"alsa", "null:slow", "file:", "file:a,b,c", "null+maycomm", "null+pdaudio:fast"}) {
         auto choice = OpenAudioSystem(loop, bad);
         EXPECT_FALSE(choice.system) << bad;
         EXPECT_FALSE(choice.error.empty()) << bad;
