@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -21,6 +22,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr int kWatchdogTimer = 1;
+constexpr int kInterruptTimer = 2;
 constexpr int kCaptureBuffers = 16;
 constexpr int kPlayBuffers = 4;
 
@@ -68,6 +70,21 @@ int Devices(const Args& args) {
     for (size_t i = 0; i < outputs.size(); ++i) std::printf("  %zu: %s\n", i, outputs[i].c_str());
     if (system->DigitalCard()) std::printf("Digital input card: PDAudio\n");
     return kExitOk;
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// Ctrl-C ends playing or recording the ordinary way (the recording keeps what it has); the loop
+// looks at the flag ten times a second, since a signal handler may not touch the loop.
+void OnInterrupt(BlockingEventLoop& loop, std::function<void()> stop) {
+    interrupted = 0;
+    std::signal(SIGINT, [](int) { interrupted = 1; });
+    loop.StartTimer(kInterruptTimer, 100, [&loop, stop = std::move(stop)] {
+        if (!interrupted) return;
+        interrupted = 0;
+        loop.StopTimer(kInterruptTimer);
+        stop();
+    });
 }
 
 // Stops the loop when nothing has come back for far longer than the audio could take.
@@ -153,6 +170,10 @@ int Play(const Args& args) {
     for (auto& b : buffers)
         if (!queue(b)) break;
     output->Restart();
+    OnInterrupt(loop, [&] {
+        position = layout.dataBytes;  // queue nothing more
+        output->Reset();
+    });
     if (queued > 0) {
         Watchdog(loop, 5000, timedOut);
         loop.Run();
@@ -231,6 +252,7 @@ int Capture(const Args& args) {
     if (int rc = input->Start(); rc != kAudioOk)
         return Fail("capture", "cannot start the input", rc);
     Watchdog(loop, 5000, timedOut);
+    OnInterrupt(loop, finish);
     loop.Run();
     input->Close();
     sink.reset();

@@ -254,14 +254,5 @@ TEST(AudioSystemChoice, ReadsBackendsAndSimulatedDevicesFromTheValue) {
     }
 }
 
-TEST(AudioErrors, EveryCodeHasAText) {
-    for (int code : {kAudioError, kAudioBadDevice, kAudioNotEnabled, kAudioNoDriver, kAudioNoMemory,
-                     kAudioNotSupported, kAudioInvalidParam, kAudioBadFormat, kAudioStillPlaying,
-                     kAudioUnprepared}) {
-        EXPECT_EQ(AudioErrorText(code).find("Unknown"), std::string::npos) << code;
-    }
-    EXPECT_EQ(AudioErrorText(99), "Unknown audio error 99.");
-}
-
 }  // namespace
 }  // namespace mora
