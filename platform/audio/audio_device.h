@@ -17,8 +17,8 @@ namespace mora {
 class EventLoop;
 class PdAudioCard;
 
-// Result codes of every device operation; 0 is success. The numbers follow the old wave
-// functions so that callers' traces read the same.
+// Result codes of every device operation; 0 is success. Callers show AudioErrorText and trace
+// the number.
 enum AudioResult : int {
     kAudioOk = 0,
     kAudioError = 1,       // unspecified failure

@@ -162,9 +162,9 @@ std::unique_ptr<AudioSystem> MakeFileAudioSystem(EventLoop& loop, const std::str
     return std::make_unique<SoftSystem>(loop, inPath, outPath, pace);
 }
 
-AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& spec) {
+AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& value) {
     AudioSystemChoice choice;
-    auto items = Split(spec, '+');
+    auto items = Split(value, '+');
     const std::string& first = items.front();
     const bool simulatedOnly = first.rfind("maycom", 0) == 0 || first.rfind("pdaudio", 0) == 0;
     if (simulatedOnly) items.insert(items.begin(), "pulse");
@@ -228,8 +228,8 @@ AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& spec) {
 }
 
 AudioSystemChoice OpenAudioSystemFromEnvironment(EventLoop& loop) {
-    const char* spec = std::getenv("MORA_AUDIO");
-    return OpenAudioSystem(loop, spec ? spec : "");
+    const char* value = std::getenv("MORA_AUDIO");
+    return OpenAudioSystem(loop, value ? value : "");
 }
 
 }  // namespace mora

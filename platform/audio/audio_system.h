@@ -30,7 +30,7 @@ struct AudioSystemChoice {
     std::string error;  // why the value was refused
 };
 
-AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& spec);
+AudioSystemChoice OpenAudioSystem(EventLoop& loop, const std::string& value);
 // The same with MORA_AUDIO from the environment.
 AudioSystemChoice OpenAudioSystemFromEnvironment(EventLoop& loop);
 
