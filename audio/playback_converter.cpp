@@ -111,15 +111,23 @@ uint32_t PlaybackConverter::Produce(int16_t* out, uint32_t outputs, int outChann
             if (pos + taps > have) break;
             acc_ = acc;
             pos_ = pos;
+            // |sample * coef| >> 4 stays below 2^26 and the taps' coefficients sum to well under
+            // 32 times full scale, so 32 bits hold the sum.
             const int32_t* coef = table_->data();
-            for (int c = 0; c < channels_; ++c) {
-                int64_t sum = 0;
-                uint32_t x = target_ - acc;
-                const int16_t* sample = in + static_cast<size_t>(pos) * channels_ + c;
-                for (uint32_t k = 0; k < taps; ++k, x += target_, sample += channels_)
-                    sum += (static_cast<int64_t>(*sample) * coef[x / 100]) >> 4;
-                value[c] = static_cast<int32_t>(std::clamp<int64_t>(sum >> 11, -32768, 32767));
+            const int16_t* sample = in + static_cast<size_t>(pos) * channels_;
+            int32_t sum[2] = {0, 0};
+            uint32_t x = target_ - acc;
+            if (channels_ == 2) {
+                for (uint32_t k = 0; k < taps; ++k, x += target_, sample += 2) {
+                    const int32_t h = coef[x / 100];
+                    sum[0] += (sample[0] * h) >> 4;
+                    sum[1] += (sample[1] * h) >> 4;
+                }
+            } else {
+                for (uint32_t k = 0; k < taps; ++k, x += target_, ++sample)
+                    sum[0] += (sample[0] * coef[x / 100]) >> 4;
             }
+            for (int c = 0; c < channels_; ++c) value[c] = std::clamp(sum[c] >> 11, -32768, 32767);
         }
         int16_t* frame = out + static_cast<size_t>(made) * outChannels;
         if (outChannels == channels_) {
