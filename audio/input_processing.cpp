@@ -1,0 +1,132 @@
+#include "audio/input_processing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "platform/trace.h"
+
+namespace mora {
+namespace {
+
+// Far above any useful gain (+96 dB), low enough that multiplier x sample fits in 64 bits.
+constexpr uint32_t kMaxMultiplier = 1u << 24;
+
+int32_t Saturate32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+int32_t ToQ28(double value) {
+    double scaled = std::trunc(value * kQ28One);
+    if (std::isnan(scaled)) return 0;
+    return static_cast<int32_t>(std::clamp(scaled, -2147483648.0, 2147483647.0));
+}
+
+// trunc(c * w / 2^28). The integer product is exact; it equals the floating-point product
+// truncated toward zero wherever that one is exact, and is cheaper per sample.
+inline int64_t MulQ28(int32_t c, int32_t w) {
+    return static_cast<int64_t>(c) * w / kQ28One;
+}
+
+inline int16_t Clip(int64_t y) {
+    return static_cast<int16_t>(std::clamp<int64_t>(y, -32767, 32767));
+}
+
+inline int32_t RunSections(const InputDsp& dsp, std::array<std::array<int32_t, 2>, 3>& w,
+                           int32_t v) {
+    for (int s = 0; s < kEqBandCount; ++s) {
+        const auto& c = dsp.sections[s].c;
+        int32_t& w1 = w[s][0];
+        int32_t& w2 = w[s][1];
+        int32_t x =
+            Saturate32(v + MulQ28(c[EqSection::NegB1], w1) + MulQ28(c[EqSection::NegB2], w2));
+        v = Saturate32(MulQ28(c[EqSection::A0], x) + MulQ28(c[EqSection::A1], w1) +
+                       MulQ28(c[EqSection::A2], w2));
+        w2 = w1;
+        w1 = x;
+    }
+    return v;
+}
+
+}  // namespace
+
+uint32_t GainMultiplier(int gainDb) {
+    double m = std::trunc(std::pow(10.0, gainDb / 20.0) * 256.0);
+    return static_cast<uint32_t>(std::clamp(m, 0.0, static_cast<double>(kMaxMultiplier)));
+}
+
+void ComputeSection(InputDsp& dsp, const Settings& settings, uint32_t recordGain, int band) {
+    dsp.eqOn = settings.EqOn != 0;
+    int gain = static_cast<int>(std::min(recordGain, kMaxRecordGain));
+    if (dsp.eqOn) gain += settings.EqOverallGain;
+    dsp.multiplier = GainMultiplier(gain);
+    if (!dsp.eqOn || band < 0 || band >= kEqBandCount) return;
+
+    EqSection& section = dsp.sections[band];
+    section = EqSection{};
+    const EqBand& b = settings.EqBands[band];
+    const double fs = dsp.sampleRate;
+    if (!b.Enabled || b.Frequency == 0 || b.Q == 0 || 2.0 * b.Frequency >= fs) return;
+
+    const double K = std::tan(std::numbers::pi * b.Frequency / fs);
+    const double G = b.Gain / 10.0;
+    const double V = std::pow(10.0, G / 20.0);
+    const double Q = b.Q / 10.0;
+    const double alpha = G >= 0 ? K / Q : K / (V * Q);
+    const double n = 1.0 / (1.0 + alpha + K * K);
+    const double a0 = 1.0 + (V - 1.0) * alpha * n;
+    const double a1 = 2.0 * (K * K - 1.0) * n;
+    const double a2 = (1.0 + K * K - alpha) * n - (V - 1.0) * alpha * n;
+    const double b1 = 2.0 * (K * K - 1.0) * n;
+    const double b2 = (1.0 + K * K - alpha) * n;
+    Trace("a0=%f,a1=%f,a2=%f,b1=%f,b2=%f", a0, a1, a2, b1, b2);
+    section.c[EqSection::A2] = ToQ28(a2);
+    section.c[EqSection::NegB1] = ToQ28(-b1);
+    section.c[EqSection::NegB2] = ToQ28(-b2);
+    section.c[EqSection::A1] = ToQ28(a1);
+    section.c[EqSection::A0] = ToQ28(a0);
+}
+
+void ComputeAllSections(InputDsp& dsp, const Settings& settings, uint32_t recordGain) {
+    for (int band = 0; band < kEqBandCount; ++band) ComputeSection(dsp, settings, recordGain, band);
+}
+
+void ResetInputState(InputDsp& dsp) {
+    dsp.dc = {};
+    dsp.w = {};
+}
+
+void ProcessInputBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
+    const uint32_t channels = dsp.channels == 2 ? 2 : 1;
+    const uint32_t count = length / 2;
+    const int64_t multiplier = dsp.multiplier;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t ch = channels == 2 ? (i & 1) : 0;
+        uint8_t* p = data + 2 * i;
+        const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
+        int32_t& acc = dsp.dc[ch];
+        const int32_t d = x - (acc >> 10);
+        acc += d;
+        int64_t y;
+        if (dsp.eqOn) {
+            y = (multiplier * RunSections(dsp, dsp.w[ch], d * 4)) >> 10;
+        } else {
+            y = (multiplier * d) >> 8;
+        }
+        const uint16_t out = static_cast<uint16_t>(Clip(y));
+        p[0] = static_cast<uint8_t>(out & 0xff);
+        p[1] = static_cast<uint8_t>(out >> 8);
+    }
+}
+
+void GainStep(InputDsp& dsp, const Settings& settings, uint32_t& recordGain, int delta) {
+    int64_t gain = std::clamp<int64_t>(static_cast<int64_t>(recordGain) + delta, 0, kMaxRecordGain);
+    recordGain = static_cast<uint32_t>(gain);
+    int g = static_cast<int>(gain);
+    if (settings.EqOn) g += settings.EqOverallGain;
+    dsp.multiplier = GainMultiplier(g);
+}
+
+}  // namespace mora
