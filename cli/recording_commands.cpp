@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio/audio_reader.h"
+#include "audio/level_builder.h"
 #include "cli/command.h"
 #include "stream/binary_io.h"
 #include "stream/jstream_file.h"
@@ -134,6 +135,44 @@ int Decode(const Args& args) {
     out.Close();
     return ok ? kExitOk : kExitFailed;
 }
+
+// The level file's path: the recording's path with its extension replaced by ".jvu".
+std::string LevelFileOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
+}
+
+int BuildLevels(const Args& args) {
+    if (args.positional.size() != 1) {
+        std::fprintf(stderr, "mora-cli levels build: name one recording\n");
+        return kExitUsage;
+    }
+    EngineFormat format;
+    if (!ParseShift(args, format)) return kExitUsage;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    const std::string& path = args.positional[0];
+    if (Prepare(path, format, reader, mp2) == 0) return kExitFailed;
+    RecordingEdit edit;
+    if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
+    const std::string levelFile = LevelFileOf(path);
+    if (!SaveVuFile(edit, levelFile)) return kExitFailed;
+    std::printf("%s\n", levelFile.c_str());
+    return kExitOk;
+}
+
+const CommandRegistrar kBuildLevels{{
+    "levels build",
+    "FILE [--shift S]",
+    "Builds the level file of a recording from its audio, as is done when a recording's level\n"
+    "file is missing: one level value per level unit, crop range 0 to the length, no markers\n"
+    "or cuts. Writes it beside the recording with the extension .jvu and prints its path.",
+    {"shift"},
+    {},
+    BuildLevels,
+}};
 
 const CommandRegistrar kInfo{{
     "info",
