@@ -1,5 +1,6 @@
 #include "tests/audio/audio_fixtures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -41,25 +42,38 @@ std::vector<double> Channel(const std::vector<int16_t>& samples, int channels, i
     return out;
 }
 
+namespace {
+// Normalised correlation of a[i] with b[i + lag] for i in [from, to).
+double CorrelationAt(const std::vector<double>& a, const std::vector<double>& b, long lag,
+                     size_t from, size_t to) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = from; i < to; ++i) {
+        const long j = static_cast<long>(i) + lag;
+        if (j < 0 || j >= static_cast<long>(b.size())) continue;
+        ab += a[i] * b[j];
+        aa += a[i] * a[i];
+        bb += b[j] * b[j];
+    }
+    return (aa > 0 && bb > 0) ? ab / std::sqrt(aa * bb) : 0;
+}
+}  // namespace
+
 double BestCorrelation(const std::vector<double>& a, const std::vector<double>& b, int maxLag,
                        int* bestLag) {
+    // The lag is found on 0.1 s from the middle, the correlation taken over the whole overlap.
+    const size_t from = a.size() / 2 > 2205 ? a.size() / 2 - 2205 : 0;
+    const size_t to = std::min(a.size(), from + 4410);
     double best = -2;
+    int found = 0;
     for (int lag = -maxLag; lag <= maxLag; ++lag) {
-        double ab = 0, aa = 0, bb = 0;
-        for (size_t i = 0; i < a.size(); ++i) {
-            const long j = static_cast<long>(i) + lag;
-            if (j < 0 || j >= static_cast<long>(b.size())) continue;
-            ab += a[i] * b[j];
-            aa += a[i] * a[i];
-            bb += b[j] * b[j];
-        }
-        const double r = (aa > 0 && bb > 0) ? ab / std::sqrt(aa * bb) : 0;
+        const double r = CorrelationAt(a, b, lag, from, to);
         if (r > best) {
             best = r;
-            if (bestLag) *bestLag = lag;
+            found = lag;
         }
     }
-    return best;
+    if (bestLag) *bestLag = found;
+    return CorrelationAt(a, b, found, 0, a.size());
 }
 
 }  // namespace mora::test

@@ -25,8 +25,8 @@ std::vector<int16_t> ReadAllUnits(JStreamAudioReadFile& reader, EngineFormat& fo
 // One channel of interleaved samples.
 std::vector<double> Channel(const std::vector<int16_t>& samples, int channels, int which);
 
-// Normalised correlation of a[i] with b[i + lag] over their overlap, at the best lag in
-// [-maxLag, maxLag]; `bestLag` receives that lag.
+// Normalised correlation of a[i] with b[i + lag] over their overlap, at the lag in
+// [-maxLag, maxLag] that matches best; `bestLag` receives that lag.
 double BestCorrelation(const std::vector<double>& a, const std::vector<double>& b, int maxLag,
                        int* bestLag = nullptr);
 

@@ -42,47 +42,35 @@ protected:
 };
 
 TEST_F(Mp2ReaderTest, DecodingMatchesFfmpegInShapeAndLength) {
-    for (const auto& [channels, kbps, index] : {std::tuple{1, 64, 3}, std::tuple{2, 128, 7}}) {
-        const std::string mp2 = Encode(channels, kbps), ref = dir.File("ref.raw");
+    const std::string twolame = dir.File("tl.mp2");
+    ASSERT_TRUE(Shell("twolame -b 96 -m j " + Q(sweep) + " " + Q(twolame)));
+    // ffmpeg drops twolame's first frame (it assumes an encoder delay): 1152 * 44.1 / 48
+    // samples less, less the converter's own delay of 8.
+    const std::vector<std::tuple<std::string, int, uint8_t, int>> files = {
+        {Encode(1, 64), 1, 3, 8}, {Encode(2, 128), 2, 7, 8}, {twolame, 2, 5, 8 - 1058}};
+    for (const auto& [mp2, channels, index, expectedLag] : files) {
+        const std::string ref = dir.File("ref.raw");
         ASSERT_TRUE(Shell("ffmpeg -v error -y -i " + Q(mp2) + " -ar 44100 -f s16le " + Q(ref)));
-        Expect(static_cast<uint8_t>(index), channels == 2);
+        Expect(index, channels == 2);
         const uint32_t units = reader.ReadLength(mp2);
-        EXPECT_EQ(units, 79u) << kbps;  // 4 s: 80 units, the last not counted
-        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(units, 79u) << mp2;  // 4 s: 80 units, the last not counted
         format.outputChannels = channels;
         reader.SetFileName(mp2);
         const auto ours = ReadAllUnits(reader, format, units);
         const auto theirs = ReadRaw16(ref);
-        // ffmpeg gives every frame; we give whole level units and leave out the last.
+        // We give whole level units and leave out the last; ffmpeg gives every frame.
         EXPECT_NEAR(static_cast<double>(ours.size()), static_cast<double>(theirs.size()),
                     2.0 * 2205 * channels);
         for (int ch = 0; ch < channels; ++ch) {
             int lag = 0;
             const double r = BestCorrelation(Channel(ours, channels, ch),
-                                             Channel(theirs, channels, ch), 40, &lag);
-            EXPECT_GT(r, 0.99) << kbps << " channel " << ch;
-            EXPECT_LE(std::abs(lag), 20);
+                                             Channel(theirs, channels, ch), 1100, &lag);
+            EXPECT_GT(r, 0.99) << mp2 << " channel " << ch;
+            EXPECT_NEAR(lag, expectedLag, 4) << mp2;
         }
         reader.CloseFile();
     }
-}
-
-TEST_F(Mp2ReaderTest, TwolameFilesAreReadAndMonoIsDuplicated) {
-    const std::string mono = dir.File("mono48.wav"), mp2 = dir.File("tl.mp2");
-    ASSERT_TRUE(Shell("sox " + Q(sweep) + " -c 1 " + Q(mono) + " trim 0 2"));
-    ASSERT_TRUE(Shell("twolame -b 64 -m m " + Q(mono) + " " + Q(mp2)));
-    Expect(3, false);
-    const uint32_t units = reader.ReadLength(mp2);
-    EXPECT_EQ(units, 39u);
-    format.outputChannels = 2;
-    reader.SetFileName(mp2);
-    const auto ours = ReadAllUnits(reader, format, units);
-    double energy = 0;
-    for (size_t i = 0; i < ours.size(); i += 2) {
-        ASSERT_EQ(ours[i], ours[i + 1]);
-        energy += std::abs(ours[i]);
-    }
-    EXPECT_GT(energy / (ours.size() / 2), 1000.0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(Mp2ReaderTest, AFileThatDoesNotMatchTheSettingsIsRefused) {

@@ -69,19 +69,33 @@ protected:
     JStreamAudioReadWavFile reader{format};
 };
 
-TEST_F(WavReaderTest, ChunksBeforeDataAreSkippedWhateverTheirSize) {
-    const std::vector<int16_t> ramp(4410 * 3, 1234);
-    // An odd-sized chunk with its pad byte, and an unknown one, before "data".
-    const auto bytes = Riff({{"fmt ", Fmt(1, 1, 44100, 16)},
-                             {"bext", std::vector<uint8_t>(603, 'b')},
-                             {"junk", std::vector<uint8_t>(8, 0)},
-                             {"data", Samples16(ramp)}});
-    EXPECT_EQ(ValidateBytes(bytes), 6u);
-    EXPECT_EQ(reader.DataStart(), bytes.size() - ramp.size() * 2);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(format.recordingRate, 44100u);
+TEST_F(WavReaderTest, OnlyTheDataChunkIsPlayedWhateverSurroundsIt) {
+    std::vector<int16_t> samples(4410 + 100);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i);
+    // An odd-sized chunk (with its pad byte) before "data", and one after it.
+    const auto bytes = Riff({{"bext", std::vector<uint8_t>(603, 'b')},
+                             {"fmt ", Fmt(1, 1, 44100, 16)},
+                             {"data", Samples16(samples)},
+                             {"levl", std::vector<uint8_t>(9000, 0x7F)}});
+    format.outputChannels = 2;
+    ASSERT_EQ(ValidateBytes(bytes), 2u);
+    EXPECT_EQ(reader.DataStart(), 12u + 8 + 604 + 8 + 16 + 8);
     EXPECT_EQ(format.bytesPerUnit, 4410u);
     EXPECT_EQ(format.playMode, 0);
+    EXPECT_TRUE(ui.messages.empty());
+    // Mono reaches both channels; after the data comes silence, not the next chunk.
+    std::vector<int16_t> out(2205 * 2);
+    reader.StartAt(1);
+    reader.GetUnit(out.data());
+    for (int i = 0; i < 2205; ++i) {
+        ASSERT_EQ(out[2 * i], 2205 + i);
+        ASSERT_EQ(out[2 * i + 1], 2205 + i);
+    }
+    reader.GetUnit(out.data());
+    EXPECT_EQ(out[2 * 99], 4509);
+    EXPECT_EQ(out[2 * 100], 0);
+    EXPECT_EQ(out[2 * 2204 + 1], 0);
+    EXPECT_EQ(reader.CurrentUnit(), 3);
 }
 
 TEST_F(WavReaderTest, BrokenLayoutsAreRefusedWithTheirReason) {
@@ -168,30 +182,6 @@ TEST_F(WavReaderTest, TwentyFourBitSamplesKeepTheirUpperBytes) {
     EXPECT_EQ(out[0], 0x1234);
     EXPECT_EQ(out[1], -1);
     EXPECT_EQ(out[4408], 0x1234);
-}
-
-TEST_F(WavReaderTest, MonoIsPlayedOnBothChannelsAndDataEndsInSilence) {
-    std::vector<int16_t> samples(4410 + 100);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i);
-    // A chunk after "data" must not be played.
-    auto bytes = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Samples16(samples)},
-                       {"levl", std::vector<uint8_t>(9000, 0x7F)}});
-    reader.UseMemory(bytes);
-    format.outputChannels = 2;
-    ASSERT_EQ(reader.Validate(), 2u);
-    std::vector<int16_t> out(2205 * 2);
-    reader.StartAt(1);
-    reader.GetUnit(out.data());
-    for (int i = 0; i < 2205; ++i) {
-        ASSERT_EQ(out[2 * i], 2205 + i);
-        ASSERT_EQ(out[2 * i + 1], 2205 + i);
-    }
-    reader.GetUnit(out.data());
-    EXPECT_EQ(out[0], 4410);
-    EXPECT_EQ(out[2 * 99], 4509);
-    EXPECT_EQ(out[2 * 100], 0);
-    EXPECT_EQ(out[2 * 2204 + 1], 0);
-    EXPECT_EQ(reader.CurrentUnit(), 3);
 }
 
 TEST_F(WavReaderTest, HigherRatesAreConvertedLikeSoxWould) {

@@ -87,14 +87,6 @@ TEST_F(RecordingCommandsTest, DecodeWritesWhatThePlayerHears) {
     EXPECT_EQ(format.channels, 1);
     EXPECT_EQ(check.DataSize(), 39u * 2205 * 2);
 
-    const std::string ref = dir.File("ref.raw");
-    ASSERT_TRUE(Shell("ffmpeg -v error -y -i " + Q(mp2) + " -ar 44100 -f s16le " + Q(ref)));
-    auto ours = ReadFileBytes(out);
-    ours.erase(ours.begin(), ours.begin() + 44);
-    const std::string oursRaw = dir.File("ours.raw");
-    WriteFileBytes(oursRaw, ours);
-    EXPECT_GT(BestCorrelation(Channel(ReadRaw16(oursRaw), 1, 0), Channel(ReadRaw16(ref), 1, 0), 30),
-              0.99);
 }
 
 TEST_F(RecordingCommandsTest, LevelsBuildWritesTheLevelFileBesideTheRecording) {

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length == 0) return 0;
     std::vector<int16_t> unit(static_cast<size_t>(mora::OutputFramesPerUnit(format)) * 2);
     reader.StartAt(0);
-    for (int i = 0; i < 4; ++i) reader.GetUnit(unit.data());
+    reader.GetUnit(unit.data());
+    reader.GetUnit(unit.data());
     reader.Seek(static_cast<int32_t>(length / 2));
     reader.GetUnit(unit.data());
     reader.SeekFast(static_cast<int32_t>(length + 3));
