@@ -7,12 +7,16 @@
 
 namespace mora {
 namespace {
-bool IdIs(const uint8_t* id, const char* text) { return std::memcmp(id, text, 4) == 0; }
+bool IdIs(const uint8_t* id, const char* text) {
+    return std::memcmp(id, text, 4) == 0;
+}
 
 uint32_t U32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 constexpr uint16_t kFormatExtensible = 0xFFFE;
 }  // namespace
@@ -48,7 +52,8 @@ RiffLayout WalkRiff(JStream& stream, uint32_t fileSize) {
             layout.sampleRate = U32(fmt + 4);
             layout.bitsPerSample = U16(fmt + 14);
             // Extensible files name the real format in the first two bytes of the sub-format.
-            if (layout.formatTag == kFormatExtensible && take >= 26) layout.formatTag = U16(fmt + 24);
+            if (layout.formatTag == kFormatExtensible && take >= 26)
+                layout.formatTag = U16(fmt + 24);
         }
         pos += 8 + static_cast<uint64_t>(size) + (size & 1);
     }

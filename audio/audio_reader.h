@@ -24,7 +24,7 @@
 namespace mora {
 
 class JStreamAudioReadFile : public JStreamFile {
-public:
+  public:
     explicit JStreamAudioReadFile(EngineFormat& format) : format_(format) {}
 
     // Opens the file if needed, seeks to `unit` and restarts the rate conversion.
@@ -53,7 +53,7 @@ public:
     uint32_t DataStart() const { return dataStart_; }
     uint32_t DataSize() const { return dataSize_; }
 
-protected:
+  protected:
     JStream& Source() { return memory_ ? static_cast<JStream&>(*memory_) : *this; }
     uint32_t SourceSize() { return memory_ ? memory_->GetSize() : GetSize(); }
     // Opens the file when it is not open and validates it; false when that failed.
@@ -70,7 +70,7 @@ protected:
 };
 
 class JStreamAudioReadWavFile : public JStreamAudioReadFile {
-public:
+  public:
     using JStreamAudioReadFile::JStreamAudioReadFile;
     ~JStreamAudioReadWavFile() override;
 
@@ -81,7 +81,7 @@ public:
     void SeekFast(int32_t unit) override { Seek(unit); }
     void GetUnit(int16_t* buffer) override;
 
-private:
+  private:
     // Reads `frames` input frames (silence past the data) as 16-bit samples into the converter.
     void Feed(uint32_t frames);
 
@@ -91,7 +91,7 @@ private:
 };
 
 class JStreamAudioReadMP2File : public JStreamAudioReadFile {
-public:
+  public:
     using JStreamAudioReadFile::JStreamAudioReadFile;
     ~JStreamAudioReadMP2File() override;
 
@@ -107,7 +107,7 @@ public:
     uint32_t FrameLength() const { return frameLength_; }
     Mp2Decoder& Decoder() { return decoder_; }
 
-private:
+  private:
     void Position(int32_t unit, bool restartDecoder);
 
     Mp2Decoder decoder_;

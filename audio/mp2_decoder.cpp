@@ -42,7 +42,9 @@ struct Mp2Decoder::State {
 
 Mp2Decoder::Mp2Decoder() = default;
 
-Mp2Decoder::~Mp2Decoder() { Finish(); }
+Mp2Decoder::~Mp2Decoder() {
+    Finish();
+}
 
 uint32_t Mp2Decoder::Start(const Mp2Header& header) {
     Finish();

@@ -35,7 +35,7 @@ struct Mp2Header {
 };
 
 class Mp2Decoder {
-public:
+  public:
     // What the error hook answers for an error libmad can recover from.
     enum class Flow { Continue, Stop, Break };
 
@@ -49,7 +49,8 @@ public:
     uint32_t Start(const Mp2Header& header);
     // Decodes one frame and appends 1152 frames of 16-bit PCM with `channels` interleaved
     // channels to `out`. Starts the decoder first if it is not running.
-    void DecodeFrame(const uint8_t* frame, uint32_t length, int channels, std::vector<int16_t>& out);
+    void DecodeFrame(const uint8_t* frame, uint32_t length, int channels,
+                     std::vector<int16_t>& out);
     void Finish();
     bool IsStarted() const { return state_ != nullptr; }
 
@@ -59,7 +60,7 @@ public:
     // next frame.
     std::function<Flow(int error)> errorHook;
 
-private:
+  private:
     void Log(const std::string& line) const;
     struct State;
     std::unique_ptr<State> state_;

@@ -94,9 +94,13 @@ void JStreamAudioReadMP2File::Position(int32_t unit, bool restartDecoder) {
     currentUnit_ = unit;
 }
 
-void JStreamAudioReadMP2File::Seek(int32_t unit) { Position(unit, true); }
+void JStreamAudioReadMP2File::Seek(int32_t unit) {
+    Position(unit, true);
+}
 
-void JStreamAudioReadMP2File::SeekFast(int32_t unit) { Position(unit, false); }
+void JStreamAudioReadMP2File::SeekFast(int32_t unit) {
+    Position(unit, false);
+}
 
 void JStreamAudioReadMP2File::GetUnit(int16_t* buffer) {
     if (!IsReady() || !Source().IsReady()) return;
@@ -104,8 +108,8 @@ void JStreamAudioReadMP2File::GetUnit(int16_t* buffer) {
     const int outChannels = format_.outputChannels == 2 ? 2 : 1;
     uint32_t made = 0;
     for (;;) {
-        made += converter_.Produce(buffer + static_cast<size_t>(made) * outChannels,
-                                   outputs - made, outChannels);
+        made += converter_.Produce(buffer + static_cast<size_t>(made) * outChannels, outputs - made,
+                                   outChannels);
         if (made == outputs || currentFrame_ >= frames_) break;
         frame_.resize(frameLength_);
         Source().Read(frame_.data(), frameLength_);

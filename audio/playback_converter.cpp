@@ -28,7 +28,8 @@ std::shared_ptr<const std::vector<int32_t>> ConverterTable(uint32_t sourceRate,
         const double x = 100.0 * i + 50.0;
         const double t = (x - PlaybackConverter::kHalfSpan) / unitsPerSecond;
         const double arg = 2.0 * cutoff * t;
-        const double sinc = arg == 0 ? 1.0 : std::sin(std::numbers::pi * arg) / (std::numbers::pi * arg);
+        const double sinc =
+            arg == 0 ? 1.0 : std::sin(std::numbers::pi * arg) / (std::numbers::pi * arg);
         const double w = 0.42 - 0.5 * std::cos(2 * std::numbers::pi * x / span) +
                          0.08 * std::cos(4 * std::numbers::pi * x / span);
         h[i] = 2.0 * cutoff * sinc * w / sourceRate;
@@ -42,7 +43,8 @@ std::shared_ptr<const std::vector<int32_t>> ConverterTable(uint32_t sourceRate,
     }
     const double scale = 32768.0 * phases / sum;
     auto table = std::make_shared<std::vector<int32_t>>(h.size());
-    for (size_t i = 0; i < h.size(); ++i) (*table)[i] = static_cast<int32_t>(std::lround(h[i] * scale));
+    for (size_t i = 0; i < h.size(); ++i)
+        (*table)[i] = static_cast<int32_t>(std::lround(h[i] * scale));
     slot = table;
     return slot;
 }

@@ -11,7 +11,7 @@
 namespace mora {
 
 class PlaybackConverter {
-public:
+  public:
     // Empties the carry and restarts the phase. Equal rates copy.
     void Reset(uint32_t sourceRate, uint32_t targetRate, int channels);
     // Drops the carried input, keeps rates and phase.
@@ -34,9 +34,11 @@ public:
     static constexpr uint32_t kHalfSpan = 384000;
     static constexpr uint32_t kTableSize = 2 * kHalfSpan / 100;
 
-private:
+  private:
     // Taps used for an output at phase `acc`.
-    uint32_t Taps(uint32_t acc) const { return (2 * kHalfSpan - (target_ - acc) - 1) / target_ + 1; }
+    uint32_t Taps(uint32_t acc) const {
+        return (2 * kHalfSpan - (target_ - acc) - 1) / target_ + 1;
+    }
 
     uint32_t source_ = 44100;
     uint32_t target_ = 44100;

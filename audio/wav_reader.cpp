@@ -11,10 +11,14 @@ constexpr uint16_t kFormatPcm = 1;
 
 int PlayModeFor(uint32_t rate, const EngineFormat& format) {
     switch (rate) {
-        case 48000: return format.externalInterface ? 0 : 1;
-        case 88200: return 2;
-        case 96000: return 3;
-        default: return 0;
+        case 48000:
+            return format.externalInterface ? 0 : 1;
+        case 88200:
+            return 2;
+        case 96000:
+            return 3;
+        default:
+            return 0;
     }
 }
 }  // namespace
@@ -86,7 +90,8 @@ void JStreamAudioReadWavFile::Feed(uint32_t frames) {
     raw_.assign(bytes, 0);
     // Only the data chunk is audio; what follows it (other chunks) reads as silence.
     const uint32_t left = dataSize_ - std::min(readPos_, dataSize_);
-    const uint32_t take = static_cast<uint32_t>(std::min<size_t>(bytes, left / frameBytes * frameBytes));
+    const uint32_t take =
+        static_cast<uint32_t>(std::min<size_t>(bytes, left / frameBytes * frameBytes));
     if (take) Source().Read(raw_.data(), take);
     readPos_ += take;
     const size_t count = static_cast<size_t>(frames) * format_.channels;

@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     const double audio = units / 20.0;
 
     const double mpg123 = ChildCpu("mpg123 -q -w " + dir + "mpg123.wav " + mp2);
-    const double ffmpeg = ChildCpu("ffmpeg -v error -y -i " + mp2 + " -ar 44100 " + dir + "ffmpeg.wav");
+    const double ffmpeg =
+        ChildCpu("ffmpeg -v error -y -i " + mp2 + " -ar 44100 " + dir + "ffmpeg.wav");
     std::filesystem::remove_all(dir);
 
     std::printf("MP2 stereo 128 kbit/s, %.0f s of audio, decoded to 44100 Hz\n", audio);

@@ -140,7 +140,8 @@ int Decode(const Args& args) {
 std::string LevelFileOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
 }
 

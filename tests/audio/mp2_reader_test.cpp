@@ -14,7 +14,7 @@ namespace mora::test {
 namespace {
 
 class Mp2ReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sweep = dir.File("sweep.wav");
         ASSERT_TRUE(Shell("sox -n -r 48000 -c 2 -b 16 " + Q(sweep) +
@@ -23,8 +23,8 @@ protected:
     }
     // Encodes the sweep with ffmpeg: `channels` 1 or 2 at `kbps`.
     std::string Encode(int channels, int kbps) {
-        const std::string path = dir.File("s" + std::to_string(channels) + "_" +
-                                          std::to_string(kbps) + ".mp2");
+        const std::string path =
+            dir.File("s" + std::to_string(channels) + "_" + std::to_string(kbps) + ".mp2");
         EXPECT_TRUE(Shell("ffmpeg -v error -y -i " + Q(sweep) + " -ac " + std::to_string(channels) +
                           " -c:a mp2 -b:a " + std::to_string(kbps) + "k -f mp2 " + Q(path)));
         return path;
@@ -76,8 +76,10 @@ TEST_F(Mp2ReaderTest, DecodingMatchesFfmpegInShapeAndLength) {
 TEST_F(Mp2ReaderTest, AFileThatDoesNotMatchTheSettingsIsRefused) {
     const std::string stereo128 = Encode(2, 128), mono64 = Encode(1, 64);
     const std::string rate44 = dir.File("r44.mp2"), layer3 = dir.File("l3.mp3");
-    ASSERT_TRUE(Shell("ffmpeg -v error -y -i " + Q(sweep) + " -ar 44100 -c:a mp2 -b:a 128k -f mp2 " + Q(rate44)));
-    ASSERT_TRUE(Shell("sox " + Q(sweep) + " -t raw - | twolame -r -s 48000 -N 2 -b 128 - " + Q(layer3)));
+    ASSERT_TRUE(Shell("ffmpeg -v error -y -i " + Q(sweep) +
+                      " -ar 44100 -c:a mp2 -b:a 128k -f mp2 " + Q(rate44)));
+    ASSERT_TRUE(
+        Shell("sox " + Q(sweep) + " -t raw - | twolame -r -s 48000 -N 2 -b 128 - " + Q(layer3)));
     // A Layer III-like header: change the layer bits of a Layer II stream.
     auto bytes = ReadFileBytes(layer3);
     ASSERT_GT(bytes.size(), 4u);
@@ -222,7 +224,7 @@ TEST_F(Mp2ReaderTest, DamagedFramesBecomeSilenceAndAreLogged) {
 TEST(Mp2Scaling, RoundsAndClampsToSixteenBits) {
     EXPECT_EQ(ScaleMadSample(0), 0);
     EXPECT_EQ(ScaleMadSample(4095), 0);
-    EXPECT_EQ(ScaleMadSample(4096), 1);      // rounds up at half a step
+    EXPECT_EQ(ScaleMadSample(4096), 1);  // rounds up at half a step
     EXPECT_EQ(ScaleMadSample(-4097), -1);
     EXPECT_EQ(ScaleMadSample(1 << 27), 16384);  // half scale
     EXPECT_EQ(ScaleMadSample(1 << 28), 32767);  // full scale clamps

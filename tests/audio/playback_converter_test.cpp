@@ -14,7 +14,8 @@ namespace {
 std::vector<int16_t> Tone(double hz, uint32_t rate, uint32_t frames, double amplitude) {
     std::vector<int16_t> v(frames);
     for (uint32_t i = 0; i < frames; ++i)
-        v[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / rate)));
+        v[i] = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / rate)));
     return v;
 }
 
@@ -30,7 +31,8 @@ std::vector<int16_t> Convert(const std::vector<int16_t>& in, uint32_t from, uint
 
 double Peak(const std::vector<int16_t>& v, size_t from) {
     double p = 0;
-    for (size_t i = from; i < v.size() - 40; ++i) p = std::max(p, std::abs(static_cast<double>(v[i])));
+    for (size_t i = from; i < v.size() - 40; ++i)
+        p = std::max(p, std::abs(static_cast<double>(v[i])));
     return p;
 }
 

@@ -15,7 +15,8 @@ std::vector<uint8_t> Frames(uint8_t selector, uint8_t b2, uint8_t b3, uint32_t l
     std::vector<uint8_t> body;
     for (int f = 0; f < count; ++f) {
         body.insert(body.end(), {0xFF, 0xFD, b2, b3});
-        for (uint32_t i = 4; i < length; ++i) body.push_back(static_cast<uint8_t>(f * i % 3 == 0 ? 0x55 : 0));
+        for (uint32_t i = 4; i < length; ++i)
+            body.push_back(static_cast<uint8_t>(f * i % 3 == 0 ? 0x55 : 0));
     }
     std::vector<uint8_t> v{selector};
     if (riff) {

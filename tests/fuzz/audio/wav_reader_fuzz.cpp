@@ -14,7 +14,8 @@ void Put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
 }
 
 std::vector<uint8_t> Wav(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
-    std::vector<uint8_t> v{2, 'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'L', 'I', 'S', 'T'};
+    std::vector<uint8_t> v{2,   'R', 'I', 'F', 'F', 0,   0,   0,  0,
+                           'W', 'A', 'V', 'E', 'L', 'I', 'S', 'T'};
     Put(v, 5, 4);
     v.insert(v.end(), {'I', 'N', 'F', 'O', 'x', 0});
     v.insert(v.end(), {'f', 'm', 't', ' '});
