@@ -104,6 +104,12 @@ void ClearLevels(RecordingEdit& edit) {
     edit.levels[0] = kLevelEmpty;
 }
 
+bool AppendLevel(RecordingEdit& edit, uint8_t level) {
+    if (edit.levelCount >= edit.levels.size()) return false;
+    edit.levels[edit.levelCount++] = level;
+    return true;
+}
+
 void WriteVuFile(JStream& stream, const RecordingEdit& edit) {
     const uint32_t count = std::min<uint32_t>(edit.levelCount, edit.levels.size());
     WriteImage(stream, {edit.cropBegin, edit.cropEnd, edit.levels.data(), count,
@@ -165,7 +171,7 @@ VuReadResult ReadVuFile(JStream& stream, RecordingEdit& edit) {
 bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift) {
     const uint32_t s = edit.shift;
     if (fileShift == s) return false;
-    uint32_t count = edit.levelCount;
+    const uint32_t count = std::min<uint32_t>(edit.levelCount, edit.levels.size());
     if (fileShift > s) {
         const uint32_t d = fileShift - s;
         const uint64_t run = d >= 63 ? UINT64_MAX : (1ull << d);

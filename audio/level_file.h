@@ -53,6 +53,8 @@ struct RecordingEdit {
 
 // Empties the level array: count 0, element 0 holds the empty marker.
 void ClearLevels(RecordingEdit& edit);
+// Stores the level byte of the next saved buffer; false when the array is full.
+bool AppendLevel(RecordingEdit& edit, uint8_t level);
 
 // Writes the whole state in the newest version. Does nothing (and returns true) when the level
 // count is 0. The file is replaced only when every write succeeded; failures are reported by

@@ -47,9 +47,8 @@ TEST_F(LevelFileTest, ThreeSecondRecordingRoundTrips) {
     edit.levelCount = 60;
     edit.cropEnd = 60;
     ASSERT_TRUE(SaveVuFile(edit, path));
-    auto bytes = test::ReadFileBytes(path);
-    EXPECT_EQ(bytes.size(), 92u);
-    EXPECT_EQ(bytes, VuImage(3, 0, 60, Levels(edit)));
+    EXPECT_EQ(test::ReadFileBytes(path).size(), 92u);
+    EXPECT_EQ(test::ReadFileBytes(path), VuImage(3, 0, 60, Levels(edit)));
 
     edit.markers[0] = 7;
     edit.markers[1] = 30;
@@ -62,19 +61,20 @@ TEST_F(LevelFileTest, ThreeSecondRecordingRoundTrips) {
     bool undoCleared = false;
     ASSERT_TRUE(LoadVuFile(loaded, path, [&] { undoCleared = true; }));
     EXPECT_TRUE(undoCleared);
-    EXPECT_EQ(Levels(loaded), Levels(edit));
-    EXPECT_EQ(loaded.cropBegin, 5u);
-    EXPECT_EQ(loaded.cropEnd, 60u);
-    ASSERT_EQ(loaded.markerCount, 2u);
-    EXPECT_EQ(loaded.markers[1], 30u);
-    ASSERT_EQ(loaded.cutCount, 1u);
-    EXPECT_EQ(loaded.cuts[0].end, 20u);
+    ASSERT_TRUE(SaveVuFile(loaded, dir.File("copy.jvu")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("copy.jvu")),
+              VuImage(3, 5, 60, Levels(edit), {7, 30}, {{10, 20, 0}}));
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LevelFileTest, EmptyArrayIsNotSaved) {
-    RecordingEdit edit;
+TEST_F(LevelFileTest, EmptyArrayIsNotSavedAndFullArrayTakesNoMore) {
+    RecordingEdit edit(2);
     EXPECT_EQ(edit.levels[0], 80);
+    EXPECT_TRUE(AppendLevel(edit, 7));
+    EXPECT_TRUE(AppendLevel(edit, 8));
+    EXPECT_FALSE(AppendLevel(edit, 9));
+    EXPECT_EQ(Levels(edit), (std::vector<uint8_t>{7, 8}));
+    ClearLevels(edit);
     edit.markerCount = 1;
     EXPECT_TRUE(SaveVuFile(edit, path));
     EXPECT_FALSE(test::FileExists(path));
@@ -93,29 +93,19 @@ TEST_F(LevelFileTest, VersionOneIsExpandedAndRewritten) {
     EXPECT_EQ(test::ReadFileBytes(path), VuImage(3, 4, 12, Levels(edit)));
 }
 
-TEST_F(LevelFileTest, FinerFileIsReducedToTheLoudestOfEachRun) {
+TEST_F(LevelFileTest, FinerAndCoarserFilesAreConvertedAndWrittenBack) {
+    // The written-back file holds the whole converted state.
     test::WriteFileBytes(path, VuImage(3, 2, 5, {10, 30, 50, 5, 7}, {6, 7}, {{3, 9, 0}}, 3));
     RecordingEdit edit;
     ASSERT_TRUE(LoadVuFile(edit, path));
-    EXPECT_EQ(Levels(edit), (std::vector<uint8_t>{10, 5}));
-    EXPECT_EQ(edit.cropBegin, 1u);
-    EXPECT_EQ(edit.cropEnd, 2u);
-    EXPECT_EQ(edit.markers[0], 3u);
-    EXPECT_EQ(edit.markers[1], 3u);
-    EXPECT_EQ(edit.cuts[0].begin, 1u);
-    EXPECT_EQ(edit.cuts[0].end, 4u);
     EXPECT_EQ(test::ReadFileBytes(path), VuImage(3, 1, 2, {10, 5}, {3, 3}, {{1, 4, 0}}, 2));
-}
 
-TEST_F(LevelFileTest, CoarserFileIsLimitedToTheArray) {
+    // A coarser file is expanded as far as the array reaches.
     test::WriteFileBytes(path, VuImage(3, 0, 4, {1, 2, 3, 4}, {3}, {{1, 2, 0}}, 0));
-    RecordingEdit edit(10);
-    ASSERT_TRUE(LoadVuFile(edit, path));
-    EXPECT_EQ(Levels(edit), (std::vector<uint8_t>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3}));
-    EXPECT_EQ(edit.cropEnd, 16u);
-    EXPECT_EQ(edit.markers[0], 12u);
-    EXPECT_EQ(edit.cuts[0].begin, 4u);
-    EXPECT_EQ(edit.cuts[0].end, 8u);
+    RecordingEdit small(10);
+    ASSERT_TRUE(LoadVuFile(small, path));
+    EXPECT_EQ(test::ReadFileBytes(path),
+              VuImage(3, 0, 16, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3}, {12}, {{4, 8, 0}}, 2));
 }
 
 TEST_F(LevelFileTest, DamagedFilesAreRefusedAndEmptyTheState) {
@@ -146,10 +136,9 @@ TEST_F(LevelFileTest, DamagedFilesAreRefusedAndEmptyTheState) {
     cutsBeyondFile[24] = 50;  // cut count 50, but no table follows
     loadsAs(cutsBeyondFile, header);
     loadsAs(VuImage(3, 0, 2, {1, 2}, {}, {}, 0xFFFFFFFF), header);
-}
 
-TEST_F(LevelFileTest, MissingFileLeavesTheStateAlone) {
-    RecordingEdit edit;
+    // A missing file is no error, and the state stays as it was.
+    ui.messages.clear();
     edit.levelCount = 3;
     EXPECT_FALSE(LoadVuFile(edit, dir.File("none.jvu")));
     EXPECT_EQ(edit.levelCount, 3u);
@@ -220,9 +209,7 @@ TEST_F(LevelFileTest, RemoveEmptyCutsSavesOnlyWhenSomethingWentAway) {
     edit.cutCount = 1;
     EXPECT_FALSE(RemoveEmptyCuts(edit, path));
     EXPECT_FALSE(test::FileExists(path));
-    edit.cuts[0] = {3, 3, 0};
-    edit.cuts[1] = {5, 8, 0};
-    edit.cuts[2] = {9, 9, 0};
+    edit.cuts = {VuCut{3, 3, 0}, VuCut{5, 8, 0}, VuCut{9, 9, 0}};
     edit.cutCount = 3;
     EXPECT_TRUE(RemoveEmptyCuts(edit, path));
     ASSERT_EQ(edit.cutCount, 1u);

@@ -85,10 +85,10 @@ class CliProcess : public ::testing::Test {
   protected:
     void SetUp() override { setenv("MORA_HOME", dir.Path().c_str(), 1); }
     void TearDown() override { unsetenv("MORA_HOME"); }
-    std::string Sox(const std::string& name, const std::string& spec) {
+    std::string Sox(const std::string& name, const std::string& synth) {
         const std::string path = dir.File(name);
-        const std::string command = "sox -n -r 44100 -b 16 " + spec.substr(0, spec.find('|')) +
-                                    " '" + path + "' synth " + spec.substr(spec.find('|') + 1);
+        const std::string command = "sox -n -r 44100 -b 16 " + synth.substr(0, synth.find('|')) +
+                                    " '" + path + "' synth " + synth.substr(synth.find('|') + 1);
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         return path;
     }

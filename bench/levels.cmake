@@ -1,0 +1,3 @@
+add_executable(bench_input_processing ${CMAKE_CURRENT_LIST_DIR}/levels_bench.cpp)
+target_link_libraries(bench_input_processing PRIVATE mora_audio)
+mora_warnings(bench_input_processing)
