@@ -74,9 +74,9 @@ int main(int argc, char** argv) {
 
     std::printf("MP2 stereo 128 kbit/s, %.0f s of audio, decoded to 44100 Hz\n", audio);
     std::printf("  %-26s %10.0f s audio / s CPU\n", "reader (libmad + converter)", audio / ours);
-    std::printf("  %-26s %10.0f s audio / s CPU   ours/theirs %.2f\n", "mpg123 -w (48000 Hz)",
+    std::printf("  %-26s %10.0f s audio / s CPU   speed ours/theirs %.2f\n", "mpg123 -w (48000 Hz)",
                 audio / mpg123, mpg123 / ours);
-    std::printf("  %-26s %10.0f s audio / s CPU   ours/theirs %.2f\n", "ffmpeg -ar 44100",
+    std::printf("  %-26s %10.0f s audio / s CPU   speed ours/theirs %.2f\n", "ffmpeg -ar 44100",
                 audio / ffmpeg, ffmpeg / ours);
     return 0;
 }
