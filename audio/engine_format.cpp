@@ -1,0 +1,41 @@
+#include "audio/engine_format.h"
+
+#include <array>
+
+namespace mora {
+
+void TakeSettings(EngineFormat& format, const Settings& settings) {
+    format.measuredSampleRate = settings.MeasuredSampleRate;
+    format.compensateInCodecs = settings.CompensateInCodecs != 0;
+    format.mp2BitrateIndex = settings.Mp2BitrateIndex;
+    format.stereo = settings.RecordStereo != 0;
+}
+
+uint32_t LevelUnitsPerSecond(const EngineFormat& format) {
+    // Shifts beyond 10 would leave less than one sample frame per unit.
+    return 5u << (format.levelShift > 10 ? 10 : format.levelShift);
+}
+
+uint32_t OutputRate(const EngineFormat& format) {
+    return format.externalInterface ? 48000 : 44100;
+}
+
+uint32_t OutputFramesPerUnit(const EngineFormat& format) {
+    return OutputRate(format) / LevelUnitsPerSecond(format);
+}
+
+uint32_t CompensatedRate(const EngineFormat& format) {
+    // A measurement more than 10 % away from 44100 Hz is a broken setting, not a slow clock;
+    // using it would change the pitch audibly (or, at 0, never finish converting).
+    const uint32_t measured = format.measuredSampleRate;
+    if (format.compensateInCodecs && measured >= 39690 && measured <= 48510) return measured;
+    return OutputRate(format);
+}
+
+uint32_t Mp2Bitrate(uint8_t index) {
+    static constexpr std::array<uint32_t, 12> kKbps{32,  48,  56,  64,  80,  96,
+                                                    112, 128, 160, 192, 224, 256};
+    return index < kKbps.size() ? kKbps[index] * 1000 : 0;
+}
+
+}  // namespace mora

@@ -1,0 +1,3 @@
+add_executable(bench_mp2_decode ${CMAKE_CURRENT_LIST_DIR}/mp2_decode_bench.cpp)
+target_link_libraries(bench_mp2_decode PRIVATE mora_audio)
+mora_warnings(bench_mp2_decode)

@@ -1,0 +1,200 @@
+// mora-cli info / decode / levels build: recordings read exactly as the player reads them.
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "audio/audio_reader.h"
+#include "audio/level_builder.h"
+#include "cli/command.h"
+#include "stream/binary_io.h"
+#include "stream/jstream_file.h"
+
+namespace mora::cli {
+namespace {
+using Json = nlohmann::ordered_json;
+
+constexpr uint16_t kFormatMpeg = 0x50;
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// An MP2 recording: named .mp2, a bare MPEG frame stream, or a RIFF file holding MPEG audio.
+bool IsMp2File(const std::string& path) {
+    if (EndsWith(path, ".mp2") || EndsWith(path, ".MP2")) return true;
+    JStreamFile file(path, true);
+    if (!file.IsReadable()) return false;
+    Mp2Header header;
+    if (!ReadBytes(file, header.bytes, 4)) return false;
+    if (header.IsMpeg1Layer2()) return true;
+    return WalkRiff(file, file.GetSize()).formatTag == kFormatMpeg;
+}
+
+// Readies `format` and a reader for `path` as the player would; for MP2 the file's bitrate and
+// channel mode are adopted first. Returns the length in level units (0: refused, said so).
+uint32_t Prepare(const std::string& path, EngineFormat& format,
+                 std::unique_ptr<JStreamAudioReadFile>& reader, bool& mp2) {
+    mp2 = IsMp2File(path);
+    if (mp2) {
+        if (auto header = FirstMp2Header(path)) {
+            AdoptBitrate(path, format);
+            format.stereo = !header->IsMono();
+        }
+        reader = std::make_unique<JStreamAudioReadMP2File>(format);
+    } else {
+        reader = std::make_unique<JStreamAudioReadWavFile>(format);
+    }
+    const uint32_t length = reader->ReadLength(path);
+    reader->SetFileName(path);
+    return length;
+}
+
+bool ParseShift(const Args& args, EngineFormat& format) {
+    const std::string text = args.Get("shift", "2");
+    if (text.size() != 1 || text[0] < '0' || text[0] > '3') {
+        std::fprintf(stderr, "mora-cli: --shift takes 0 to 3\n");
+        return false;
+    }
+    format.levelShift = static_cast<uint32_t>(text[0] - '0');
+    return true;
+}
+
+int Info(const Args& args) {
+    if (args.positional.size() != 1) {
+        std::fprintf(stderr, "mora-cli info: name one recording\n");
+        return kExitUsage;
+    }
+    EngineFormat format;
+    if (!ParseShift(args, format)) return kExitUsage;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    const uint32_t length = Prepare(args.positional[0], format, reader, mp2);
+    if (length == 0) return kExitFailed;
+    Json json;
+    json["format"] = mp2 ? "mp2" : "wav";
+    json["rate"] = mp2 ? 48000u : format.recordingRate;
+    json["channels"] = format.channels;
+    json["bits"] = format.width;
+    json["length"] = length;
+    json["dataStart"] = reader->DataStart();
+    std::cout << json.dump(2) << "\n";
+    return kExitOk;
+}
+
+void WriteWavHeader(JStreamFile& out, uint32_t rate, uint16_t channels, uint32_t dataBytes) {
+    out.Write("RIFF", 4);
+    WriteLE<uint32_t>(out, 36 + dataBytes);
+    out.Write("WAVEfmt ", 8);
+    WriteLE<uint32_t>(out, 16);
+    WriteLE<uint16_t>(out, 1);
+    WriteLE<uint16_t>(out, channels);
+    WriteLE<uint32_t>(out, rate);
+    WriteLE<uint32_t>(out, rate * channels * 2);
+    WriteLE<uint16_t>(out, static_cast<uint16_t>(channels * 2));
+    WriteLE<uint16_t>(out, 16);
+    out.Write("data", 4);
+    WriteLE<uint32_t>(out, dataBytes);
+}
+
+int Decode(const Args& args) {
+    if (args.positional.size() != 2) {
+        std::fprintf(stderr, "mora-cli decode: name the recording and the WAV file to write\n");
+        return kExitUsage;
+    }
+    EngineFormat format;
+    if (!ParseShift(args, format)) return kExitUsage;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    const uint32_t length = Prepare(args.positional[0], format, reader, mp2);
+    if (length == 0) return kExitFailed;
+    format.outputChannels = format.channels;
+    reader->StartAt(0);
+    if (!reader->IsReady()) return kExitFailed;
+
+    const uint32_t frames = OutputFramesPerUnit(format);
+    const auto channels = static_cast<uint16_t>(format.outputChannels);
+    const uint64_t dataBytes = static_cast<uint64_t>(length) * frames * channels * 2;
+    if (dataBytes > 0xFFFFFFFFull - 36) {
+        std::fprintf(stderr, "mora-cli decode: the decoded audio would not fit in a WAV file\n");
+        return kExitFailed;
+    }
+    JStreamFile out(args.positional[1], false);
+    if (!out.IsWritable()) return kExitFailed;
+    WriteWavHeader(out, OutputRate(format), channels, static_cast<uint32_t>(dataBytes));
+    std::vector<int16_t> unit(static_cast<size_t>(frames) * channels);
+    for (uint32_t i = 0; i < length && reader->IsReady() && out.IsWritable(); ++i) {
+        reader->GetUnit(unit.data());
+        out.Write(unit.data(), static_cast<uint32_t>(unit.size() * 2));
+    }
+    const bool ok = reader->IsReady() && out.IsWritable();
+    reader->CloseFile();
+    out.Close();
+    return ok ? kExitOk : kExitFailed;
+}
+
+// The level file's path: the recording's path with its extension replaced by ".jvu".
+std::string LevelFileOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
+}
+
+int BuildLevels(const Args& args) {
+    if (args.positional.size() != 1) {
+        std::fprintf(stderr, "mora-cli levels build: name one recording\n");
+        return kExitUsage;
+    }
+    EngineFormat format;
+    if (!ParseShift(args, format)) return kExitUsage;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    const std::string& path = args.positional[0];
+    if (Prepare(path, format, reader, mp2) == 0) return kExitFailed;
+    RecordingEdit edit;
+    if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
+    const std::string levelFile = LevelFileOf(path);
+    if (!SaveVuFile(edit, levelFile)) return kExitFailed;
+    std::printf("%s\n", levelFile.c_str());
+    return kExitOk;
+}
+
+const CommandRegistrar kBuildLevels{{
+    "levels build",
+    "FILE [--shift S]",
+    "Builds the level file of a recording from its audio, as is done when a recording's level\n"
+    "file is missing: one level value per level unit, crop range 0 to the length, no markers\n"
+    "or cuts. Writes it beside the recording with the extension .jvu and prints its path.",
+    {"shift"},
+    {},
+    BuildLevels,
+}};
+
+const CommandRegistrar kInfo{{
+    "info",
+    "FILE [--shift S]",
+    "Validates a recording as the player does (an MP2 file's bitrate and channel mode are\n"
+    "adopted first) and prints JSON: format (\"wav\" or \"mp2\"), rate, channels, bits, length in\n"
+    "level units and dataStart. A refused file prints the reason on stderr, exit status 1.\n"
+    "--shift sets the level-resolution shift (default 2: 20 level units per second).",
+    {"shift"},
+    {},
+    Info,
+}};
+
+const CommandRegistrar kDecode{{
+    "decode",
+    "FILE OUT.wav [--shift S]",
+    "Reads a recording level unit by level unit exactly as the player does (44100 Hz output,\n"
+    "the file's channel count) and writes the result as a 16-bit WAV file.",
+    {"shift"},
+    {},
+    Decode,
+}};
+}  // namespace
+}  // namespace mora::cli
