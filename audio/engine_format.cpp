@@ -32,10 +32,4 @@ uint32_t CompensatedRate(const EngineFormat& format) {
     return OutputRate(format);
 }
 
-uint32_t Mp2Bitrate(uint8_t index) {
-    static constexpr std::array<uint32_t, 12> kKbps{32,  48,  56,  64,  80,  96,
-                                                    112, 128, 160, 192, 224, 256};
-    return index < kKbps.size() ? kKbps[index] * 1000 : 0;
-}
-
 }  // namespace mora

@@ -45,7 +45,4 @@ uint32_t OutputFramesPerUnit(const EngineFormat& format);
 // plausible), else the output rate.
 uint32_t CompensatedRate(const EngineFormat& format);
 
-// MP2 bitrate of an index in bit/s; 0 for an index outside 0-11.
-uint32_t Mp2Bitrate(uint8_t index);
-
 }  // namespace mora

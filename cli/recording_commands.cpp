@@ -9,49 +9,13 @@
 
 #include "audio/audio_reader.h"
 #include "audio/level_builder.h"
+#include "audio/recording_reader.h"
 #include "cli/command.h"
-#include "stream/binary_io.h"
 #include "stream/jstream_file.h"
 
 namespace mora::cli {
 namespace {
 using Json = nlohmann::ordered_json;
-
-constexpr uint16_t kFormatMpeg = 0x50;
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// An MP2 recording: named .mp2, a bare MPEG frame stream, or a RIFF file holding MPEG audio.
-bool IsMp2File(const std::string& path) {
-    if (EndsWith(path, ".mp2") || EndsWith(path, ".MP2")) return true;
-    JStreamFile file(path, true);
-    if (!file.IsReadable()) return false;
-    Mp2Header header;
-    if (!ReadBytes(file, header.bytes, 4)) return false;
-    if (header.IsMpeg1Layer2()) return true;
-    return WalkRiff(file, file.GetSize()).formatTag == kFormatMpeg;
-}
-
-// Readies `format` and a reader for `path` as the player would; for MP2 the file's bitrate and
-// channel mode are adopted first. Returns the length in level units (0: refused, said so).
-uint32_t Prepare(const std::string& path, EngineFormat& format,
-                 std::unique_ptr<JStreamAudioReadFile>& reader, bool& mp2) {
-    mp2 = IsMp2File(path);
-    if (mp2) {
-        if (auto header = FirstMp2Header(path)) {
-            AdoptBitrate(path, format);
-            format.stereo = !header->IsMono();
-        }
-        reader = std::make_unique<JStreamAudioReadMP2File>(format);
-    } else {
-        reader = std::make_unique<JStreamAudioReadWavFile>(format);
-    }
-    const uint32_t length = reader->ReadLength(path);
-    reader->SetFileName(path);
-    return length;
-}
 
 bool ParseShift(const Args& args, EngineFormat& format) {
     const std::string text = args.Get("shift", "2");
@@ -72,7 +36,7 @@ int Info(const Args& args) {
     if (!ParseShift(args, format)) return kExitUsage;
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool mp2 = false;
-    const uint32_t length = Prepare(args.positional[0], format, reader, mp2);
+    const uint32_t length = OpenRecordingReader(args.positional[0], format, reader, mp2);
     if (length == 0) return kExitFailed;
     Json json;
     json["format"] = mp2 ? "mp2" : "wav";
@@ -109,7 +73,7 @@ int Decode(const Args& args) {
     if (!ParseShift(args, format)) return kExitUsage;
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool mp2 = false;
-    const uint32_t length = Prepare(args.positional[0], format, reader, mp2);
+    const uint32_t length = OpenRecordingReader(args.positional[0], format, reader, mp2);
     if (length == 0) return kExitFailed;
     format.outputChannels = format.channels;
     reader->StartAt(0);
@@ -155,7 +119,7 @@ int BuildLevels(const Args& args) {
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool mp2 = false;
     const std::string& path = args.positional[0];
-    if (Prepare(path, format, reader, mp2) == 0) return kExitFailed;
+    if (OpenRecordingReader(path, format, reader, mp2) == 0) return kExitFailed;
     RecordingEdit edit;
     if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
     const std::string levelFile = LevelFileOf(path);
