@@ -21,6 +21,13 @@ bool IsMp2Recording(const std::string& path) {
     return WalkRiff(file, file.GetSize()).formatTag == kFormatMpeg;
 }
 
+std::string LevelFilePathOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
+}
+
 uint32_t OpenRecordingReader(const std::string& path, EngineFormat& format,
                              std::unique_ptr<JStreamAudioReadFile>& reader, bool& mp2) {
     mp2 = IsMp2Recording(path);

@@ -10,6 +10,7 @@
 #include "audio/audio_reader.h"
 #include "audio/level_builder.h"
 #include "audio/recording_reader.h"
+#include "audio/wav_file_writer.h"
 #include "cli/command.h"
 #include "stream/jstream_file.h"
 
@@ -49,21 +50,6 @@ int Info(const Args& args) {
     return kExitOk;
 }
 
-void WriteWavHeader(JStreamFile& out, uint32_t rate, uint16_t channels, uint32_t dataBytes) {
-    out.Write("RIFF", 4);
-    WriteLE<uint32_t>(out, 36 + dataBytes);
-    out.Write("WAVEfmt ", 8);
-    WriteLE<uint32_t>(out, 16);
-    WriteLE<uint16_t>(out, 1);
-    WriteLE<uint16_t>(out, channels);
-    WriteLE<uint32_t>(out, rate);
-    WriteLE<uint32_t>(out, rate * channels * 2);
-    WriteLE<uint16_t>(out, static_cast<uint16_t>(channels * 2));
-    WriteLE<uint16_t>(out, 16);
-    out.Write("data", 4);
-    WriteLE<uint32_t>(out, dataBytes);
-}
-
 int Decode(const Args& args) {
     if (args.positional.size() != 2) {
         std::fprintf(stderr, "mora-cli decode: name the recording and the WAV file to write\n");
@@ -88,7 +74,8 @@ int Decode(const Args& args) {
     }
     JStreamFile out(args.positional[1], false);
     if (!out.IsWritable()) return kExitFailed;
-    WriteWavHeader(out, OutputRate(format), channels, static_cast<uint32_t>(dataBytes));
+    const auto header = PlainWavHeader(channels, OutputRate(format), 16, static_cast<uint32_t>(dataBytes));
+    out.Write(header.data(), static_cast<uint32_t>(header.size()));
     std::vector<int16_t> unit(static_cast<size_t>(frames) * channels);
     for (uint32_t i = 0; i < length && reader->IsReady() && out.IsWritable(); ++i) {
         reader->GetUnit(unit.data());
@@ -100,14 +87,6 @@ int Decode(const Args& args) {
     return ok ? kExitOk : kExitFailed;
 }
 
-// The level file's path: the recording's path with its extension replaced by ".jvu".
-std::string LevelFileOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    const bool hasExtension =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
-}
 
 int BuildLevels(const Args& args) {
     if (args.positional.size() != 1) {
@@ -122,7 +101,7 @@ int BuildLevels(const Args& args) {
     if (OpenRecordingReader(path, format, reader, mp2) == 0) return kExitFailed;
     RecordingEdit edit;
     if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
-    const std::string levelFile = LevelFileOf(path);
+    const std::string levelFile = LevelFilePathOf(path);
     if (!SaveVuFile(edit, levelFile)) return kExitFailed;
     std::printf("%s\n", levelFile.c_str());
     return kExitOk;
