@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace mora {
+#include "audio/mp2_bitrate.h"
 
-constexpr uint32_t kMp2FrameSamples = 1152;
+namespace mora {
 
 struct Mp2Header {
     uint8_t bytes[4]{};
