@@ -9,6 +9,11 @@
 
 namespace mora {
 
+uint32_t EncoderInputRate(uint32_t measured, bool compensateInCodecs, bool inputRunning) {
+    if (compensateInCodecs && inputRunning && measured >= 39690 && measured <= 48510) return measured;
+    return 44100;
+}
+
 JStreamWrMP2::JStreamWrMP2() : frame_(16384) {
     encode_ = [this](const int16_t* left, const int16_t* right) { EncodePlanes(left, right); };
 }

@@ -20,6 +20,11 @@ struct Mp2EncoderSetup {
     uint32_t resampleRate = 44100;   // the measured rate when codecs compensate for it
 };
 
+// The rate the resampler takes the 44.1 kHz input to run at: the measured rate when the codecs
+// compensate for it and the input is running, else 44100. A measurement more than 10 % off is a
+// broken setting and is not used (at 0 the staging would never empty).
+uint32_t EncoderInputRate(uint32_t measuredSampleRate, bool compensateInCodecs, bool inputRunning);
+
 class JStreamWrMP2 {
 public:
     static constexpr uint32_t kBlockSize = 8192;

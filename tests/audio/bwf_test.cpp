@@ -187,5 +187,30 @@ TEST(BwfFileWriters, MpegPublicationHasItsSizesComputedAhead) {
               std::string::npos);
 }
 
+TEST(BwfFileWriters, NoPublicationPassesWhatItsSizesCanDescribe) {
+    test::TempDir dir;
+    AudioWriteFormat format;
+    JStreamAudioWriteBWFWavFile pcm(format, dir.Path());
+    pcm.SetMetadata(BuildBwfMetadata(TwoClips()));
+    pcm.sizeLimit = 200000;
+    pcm.Open("Limited");
+    const auto tone = Tone(44100 * 5, 2);
+    for (size_t at = 0; at < tone.size() && pcm.IsReady(); at += 17640)
+        pcm.WriteSamples(tone.data() + at, 17640);
+    EXPECT_FALSE(pcm.IsReady());
+    pcm.Finish();
+    pcm.Close();
+    auto b = test::ReadFileBytes(dir.File("pub_Limited.wav"));
+    EXPECT_LE(b.size(), 200000u);
+    EXPECT_TRUE(test::WalkRiff(b).ok);
+
+    JStreamAudioWriteBWFMP2File mpeg(format, dir.Path(), "mp2");
+    mpeg.SetBitrate(11);
+    mpeg.SetMetadata(BuildBwfMetadata(TwoClips()), 0xFFFFFFFFu / 768, true);
+    mpeg.Open("Huge");
+    EXPECT_FALSE(mpeg.IsReady());
+    EXPECT_FALSE(test::FileExists(dir.File("pub_Huge.mp2")));
+}
+
 }  // namespace
 }  // namespace mora

@@ -58,6 +58,20 @@ TEST(Mp2Encoder, BitrateTableAndRefusal) {
     EXPECT_EQ(w.Bitrate().bytesPerLevelUnit, 400u);
 }
 
+TEST(Mp2Encoder, MeasuredRateIsUsedOnlyWhenCompensatingAndPlausible) {
+    EXPECT_EQ(EncoderInputRate(44150, true, true), 44150u);
+    EXPECT_EQ(EncoderInputRate(44150, false, true), 44100u);
+    EXPECT_EQ(EncoderInputRate(44150, true, false), 44100u);
+    EXPECT_EQ(EncoderInputRate(0, true, true), 44100u);
+    // A measured rate a little above 48 kHz still consumes input and never stalls the staging.
+    CollectingWriter w;
+    ASSERT_TRUE(w.StartEncoder({false, 44100, EncoderInputRate(48400, true, true)}));
+    auto pcm = Sine(44100, 44100, 1, 300);
+    w.EncodeSamples(pcm.data(), 44100);
+    w.FinishEncoder();
+    EXPECT_GT(w.bytes.size(), 30u * 192u);
+}
+
 TEST(Mp2Encoder, At48kNothingStaysStagedAndTheTailIsPadded) {
     CollectingWriter w;
     ASSERT_TRUE(w.SetBitrate(3));
@@ -93,6 +107,11 @@ TEST(Mp2Encoder, RecordingAt441kDecodesCleanlyAt48kWithTheRightLength) {
         EXPECT_LE(count, 126) << stereo;
 
         EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "") << stereo;
+        const std::string mpg123 = test::CaptureCommand("mpg123 -t " + path + " 2>&1");
+        EXPECT_NE(mpg123.find("finished."), std::string::npos) << mpg123;
+        EXPECT_EQ(mpg123.find("rror"), std::string::npos) << mpg123;
+        EXPECT_EQ(test::CaptureCommand("mediainfo --Inform='Audio;%Format_Profile%,%SamplingRate%' " + path),
+                  "Layer 2,48000\n");
         std::string probe = test::CaptureCommand("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
                                 "-of default=nw=1 " + path);
         EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;

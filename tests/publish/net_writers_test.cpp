@@ -108,6 +108,14 @@ TEST(LiveFtpWriters, LocalAndUploadedRecordingsMatch) {
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "Rec01.mp2"), local);
     EXPECT_TRUE(DecodesCleanly(dir.File("Rec01.mp2")));
 
+    JStreamAudioWriteFTP uploadOnly(settings, internet, format);
+    uploadOnly.Prepare();
+    uploadOnly.Open("Rec00");
+    ASSERT_TRUE(uploadOnly.IsReady());
+    Record(uploadOnly, pcm);
+    uploadOnly.Close();
+    EXPECT_TRUE(DecodesCleanly(server.Home() + "Rec00.mp2"));
+
     JStreamAudioWriteWavFTP wavAndMp2(settings, internet, format, dir.Path());
     wavAndMp2.Open("Rec02");
     ASSERT_TRUE(wavAndMp2.IsReady());
