@@ -3,8 +3,11 @@
 // test can build a fresh one.
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "audio/input_processing.h"
+#include "platform/audio/audio_device.h"
 #include "settings/settings.h"
 
 namespace mora {
@@ -65,6 +68,11 @@ struct AppState {
     int currentScreen = kNoScreen;
     int previousScreen = kNoScreen;
     bool quitting = false;
+
+    // The sound devices (the null device when no sound server answered) and the input
+    // processing computed from the settings.
+    std::unique_ptr<AudioSystem> audio;
+    InputDsp inputDsp;
 
     bool interfaceFound = false;
     int interfaceDevice = -1;

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdlib>
+
+#include "app/audio_startup.h"
 #include "app/not_built.h"
 #include "app/startup.h"
 #include "platform/program_dir.h"
@@ -32,6 +35,9 @@ bool MoraApp::InitInstance() {
     }
     server_.Listen(kMainClass);
 
+    // The devices first: start-up looks among them for the external interface.
+    const char* audioChoice = std::getenv("MORA_AUDIO");
+    OpenProgramAudio(state_, loop_, audioChoice ? audioChoice : "");
     const bool loaded = LoadStartupSettings(state_);
     if (!loaded && Ui().MessageBox("Error", kNoIniText, MsgIcon::Error, MsgButtons::OkCancel) ==
                        MsgAnswer::Cancel) {
@@ -82,7 +88,8 @@ void MoraApp::Shutdown() {
     if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");
     SaveLastState(state_.lastState, state_.settings, state_.project.folder, state_.project.name,
                   ProgramFile("MoraSet.sup"));
-    NotBuilt("releasing audio and publishing objects");
+    state_.audio.reset();
+    NotBuilt("releasing publishing objects");
     // Last: an instance that asked this one to close waits for the link to go.
     server_.Close();
 }

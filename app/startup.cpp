@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "app/audio_startup.h"
 #include "app/not_built.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
@@ -36,9 +37,9 @@ bool LoadStartupSettings(AppState& state) {
     LoadLastState(state.lastState, settings, ProgramFile("MoraSet.sup"));
     if (settings.DigitalMicGainControl == 0) state.lastState.RecordGain = 0;
     SelectStartupEqProfile(settings);
-    NotBuilt("equaliser band filters");
-    NotBuilt("external interface detection");
-    state.interfaceFound = false;
+    state.inputDsp.channels = settings.RecordStereo ? 2 : 1;
+    ComputeAllSections(state.inputDsp, settings, state.lastState.RecordGain);
+    DetectExternalInterface(state);
     return state.settingsLoaded;
 }
 
