@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "audio/mp2_encoder.h"
+
 namespace mora {
 
 void TakeSettings(EngineFormat& format, const Settings& settings) {
@@ -30,6 +32,20 @@ uint32_t CompensatedRate(const EngineFormat& format) {
     const uint32_t measured = format.measuredSampleRate;
     if (format.compensateInCodecs && measured >= 39690 && measured <= 48510) return measured;
     return OutputRate(format);
+}
+
+AudioWriteFormat WriterFormat(const EngineFormat& format, bool inputRunning) {
+    AudioWriteFormat out;
+    out.recordingRate = format.recordingRate;
+    out.stereo = format.stereo;
+    out.sampleBits = format.width;
+    const uint32_t base = format.recordingRate == 48000 ? 19200 : 17640;
+    out.bufferBytes = (base >> format.levelShift) * (format.stereo ? 2u : 1u) *
+                      (format.width == 24 ? 3u : 2u) / 2u;
+    out.levelValuesPerSecond = LevelUnitsPerSecond(format);
+    out.resampleRate =
+        EncoderInputRate(format.measuredSampleRate, format.compensateInCodecs, inputRunning);
+    return out;
 }
 
 }  // namespace mora

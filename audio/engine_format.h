@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "audio/jstream_audio_write.h"
 #include "settings/settings.h"
 
 namespace mora {
@@ -44,5 +45,10 @@ uint32_t OutputFramesPerUnit(const EngineFormat& format);
 // The rate the converters aim at: the measured rate when compensating (and the measurement is
 // plausible), else the output rate.
 uint32_t CompensatedRate(const EngineFormat& format);
+
+// What the writers read of the engine's format while recording: the input buffer holds
+// (17640 at 44100 Hz, 19200 at 48000 Hz) >> shift bytes per 16-bit channel, 0.05 s at shift 2;
+// the encoder's resampler follows the measured rate only while the input runs.
+AudioWriteFormat WriterFormat(const EngineFormat& format, bool inputRunning);
 
 }  // namespace mora

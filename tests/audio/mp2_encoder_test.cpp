@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/engine_format.h"
 #include "audio/mp2_encoder.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/shell.h"
@@ -70,6 +71,22 @@ TEST(Mp2Encoder, MeasuredRateIsUsedOnlyWhenCompensatingAndPlausible) {
     w.EncodeSamples(pcm.data(), 44100);
     w.FinishEncoder();
     EXPECT_GT(w.bytes.size(), 30u * 192u);
+}
+
+TEST(Mp2Encoder, WritersTakeTheEnginesFormat) {
+    EngineFormat engine;
+    engine.stereo = true;
+    engine.measuredSampleRate = 44150;
+    engine.compensateInCodecs = true;
+    AudioWriteFormat f = WriterFormat(engine, true);
+    EXPECT_EQ(f.bufferBytes, 8820u);  // 0.05 s of stereo 16-bit at 44100 Hz
+    EXPECT_EQ(f.levelValuesPerSecond, 20u);
+    EXPECT_EQ(f.resampleRate, 44150u);
+    EXPECT_EQ(WriterFormat(engine, false).resampleRate, 44100u);
+    engine.recordingRate = 48000;
+    engine.stereo = false;
+    engine.levelShift = 3;
+    EXPECT_EQ(WriterFormat(engine, true).bufferBytes, 2400u);  // 0.025 s at shift 3
 }
 
 TEST(Mp2Encoder, At48kNothingStaysStagedAndTheTailIsPadded) {
