@@ -4,19 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora::test {
 
-std::string Q(const std::string& path) {
-    std::string q = "'";
-    for (char c : path) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+std::string Q(const std::string& path) { return ShellQuote(path); }
 
-bool Shell(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
+bool Shell(const std::string& command) { return RunQuietly(command); }
 
 std::vector<int16_t> ReadRaw16(const std::string& path) {
     const auto bytes = ReadFileBytes(path);

@@ -1,6 +1,7 @@
 #include "tests/support/shell.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace mora::test {
 
@@ -12,6 +13,10 @@ std::string CaptureCommand(const std::string& command) {
         pclose(pipe);
     }
     return out;
+}
+
+bool RunQuietly(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 std::string ShellQuote(const std::string& word) {
