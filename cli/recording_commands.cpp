@@ -28,17 +28,25 @@ bool ParseShift(const Args& args, EngineFormat& format) {
     return true;
 }
 
+// The recording named first on the command line, read as the player reads it. Returns an exit
+// status when it cannot be read (0 otherwise) and sets `length`.
+int OpenNamedRecording(const Args& args, EngineFormat& format,
+                       std::unique_ptr<JStreamAudioReadFile>& reader, bool& mp2, uint32_t& length) {
+    if (!ParseShift(args, format)) return kExitUsage;
+    length = OpenRecordingReader(args.positional[0], format, reader, mp2);
+    return length == 0 ? kExitFailed : kExitOk;
+}
+
 int Info(const Args& args) {
     if (args.positional.size() != 1) {
         std::fprintf(stderr, "mora-cli info: name one recording\n");
         return kExitUsage;
     }
     EngineFormat format;
-    if (!ParseShift(args, format)) return kExitUsage;
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool mp2 = false;
-    const uint32_t length = OpenRecordingReader(args.positional[0], format, reader, mp2);
-    if (length == 0) return kExitFailed;
+    uint32_t length = 0;
+    if (int status = OpenNamedRecording(args, format, reader, mp2, length)) return status;
     Json json;
     json["format"] = mp2 ? "mp2" : "wav";
     json["rate"] = mp2 ? 48000u : format.recordingRate;
@@ -56,11 +64,10 @@ int Decode(const Args& args) {
         return kExitUsage;
     }
     EngineFormat format;
-    if (!ParseShift(args, format)) return kExitUsage;
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool mp2 = false;
-    const uint32_t length = OpenRecordingReader(args.positional[0], format, reader, mp2);
-    if (length == 0) return kExitFailed;
+    uint32_t length = 0;
+    if (int status = OpenNamedRecording(args, format, reader, mp2, length)) return status;
     format.outputChannels = format.channels;
     reader->StartAt(0);
     if (!reader->IsReady()) return kExitFailed;

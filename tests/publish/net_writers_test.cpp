@@ -86,12 +86,29 @@ std::vector<uint8_t> LocalReference(const std::vector<uint8_t>& frames, const st
     return test::ReadFileBytes(folder + "pub_ref.mp2");
 }
 
+// Settings for a test server that takes published audio as ".mp2".
+Settings Mp2FtpSettings(const test::FtpTestServer& server) {
+    Settings settings = test::FtpSettingsFor(server);
+    settings.PublishFileExt = "mp2";
+    return settings;
+}
+
+// One publication of copied frames through an FTP writer.
+void Upload(JStreamAudioWriteBWFFTP& w, const std::vector<uint8_t>& frames, const std::string& name) {
+    w.SetBitrate(3);
+    w.SetPublication(Publication(frames));
+    w.Open(name);
+    ASSERT_TRUE(w.IsReady());
+    CopyFrames(w, frames);
+    w.Finish();
+    w.Close();
+}
+
 TEST(LiveFtpWriters, LocalAndUploadedRecordingsMatch) {
     test::ScriptedUi ui;
     test::FtpTestServer server;
     test::TempDir dir;
-    Settings settings = test::FtpSettingsFor(server);
-    settings.PublishFileExt = "mp2";
+    Settings settings = Mp2FtpSettings(server);
     InternetState internet = test::ShortTimeouts();
     AudioWriteFormat format;
     const auto pcm = Tone(44100 * 2);
@@ -130,30 +147,18 @@ TEST(BwfFtpWriter, UploadEqualsTheLocalFileAndABareStreamWithoutHeader) {
     test::ScriptedUi ui;
     test::FtpTestServer server;
     test::TempDir dir;
-    Settings settings = test::FtpSettingsFor(server);
-    settings.PublishFileExt = "mp2";
+    Settings settings = Mp2FtpSettings(server);
     InternetState internet = test::ShortTimeouts();
     AudioWriteFormat format;
     const auto frames = RecordingFrames(3);
 
     JStreamAudioWriteBWFFTP w(settings, internet, format);
-    w.SetBitrate(3);
-    w.SetPublication(Publication(frames));
-    w.Open("News");
-    ASSERT_TRUE(w.IsReady());
-    CopyFrames(w, frames);
-    w.Finish();
-    w.Close();
+    Upload(w, frames, "News");
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "News.mp2"), LocalReference(frames, dir.Path()));
 
     settings.BwfHeader = 0;
     JStreamAudioWriteBWFFTP bare(settings, internet, format);
-    bare.SetBitrate(3);
-    bare.SetPublication(Publication(frames));
-    bare.Open("Bare");
-    CopyFrames(bare, frames);
-    bare.Finish();
-    bare.Close();
+    Upload(bare, frames, "Bare");
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "Bare.mp2"), frames);
 }
 
@@ -163,8 +168,7 @@ TEST(BwfFtpWriter, ACutUploadResumedAtTheServersByteCountArrivesIdentical) {
     const auto frames = RecordingFrames(40);  // about 320 KB of audio
     const auto reference = LocalReference(frames, dir.Path());
     test::FtpTestServer server("cut", "127.0.0.1", {"--cut-after", "200000"});
-    Settings settings = test::FtpSettingsFor(server);
-    settings.PublishFileExt = "mp2";
+    Settings settings = Mp2FtpSettings(server);
     InternetState internet = test::ShortTimeouts();
     internet.quietPublishing = true;
     AudioWriteFormat format;
