@@ -32,7 +32,8 @@ uint32_t BwfAssembler::WriteMpegHead(JStream& out) {
 uint32_t BwfAssembler::WritePcmHead(JStream& out) {
     out.Write(metadata_.header.data(), static_cast<uint32_t>(metadata_.header.size()));
     out.Write(metadata_.history.data(), static_cast<uint32_t>(metadata_.history.size()));
-    const uint32_t frames = FramesForLevelValues(metadata_.totalLevelValues, metadata_.levelValuesPerSecond);
+    const uint32_t frames =
+        FramesForLevelValues(metadata_.totalLevelValues, metadata_.levelValuesPerSecond);
     const auto block = PcmFormatBlock(metadata_.channels, frames * kMp2FrameSamples, 0);
     out.Write(block.data(), static_cast<uint32_t>(block.size()));
     return static_cast<uint32_t>(metadata_.header.size() + metadata_.history.size() + block.size());

@@ -11,7 +11,7 @@
 namespace mora {
 
 class BwfAssembler {
-public:
+  public:
     // MPEG publication of `frames` frames at `bitrate`. False when the file would pass what
     // 32-bit RIFF sizes can describe.
     bool SetupMpeg(BwfMetadata metadata, const Mp2Bitrate& bitrate, uint32_t frames);
@@ -34,7 +34,7 @@ public:
     const BwfMetadata& Metadata() const { return metadata_; }
     int Channels() const { return metadata_.channels; }
 
-private:
+  private:
     BwfMetadata metadata_;
     Mp2Bitrate bitrate_;
     uint32_t frames_ = 0;

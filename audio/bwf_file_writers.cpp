@@ -11,9 +11,13 @@ JStreamAudioWriteBWFWavFile::JStreamAudioWriteBWFWavFile(const AudioWriteFormat&
     put_ = [this](const int16_t* left, const int16_t* right) { Put48k(left, right); };
 }
 
-JStreamAudioWriteBWFWavFile::~JStreamAudioWriteBWFWavFile() { Close(); }
+JStreamAudioWriteBWFWavFile::~JStreamAudioWriteBWFWavFile() {
+    Close();
+}
 
-bool JStreamAudioWriteBWFWavFile::IsReady() { return IsGood() && !full_; }
+bool JStreamAudioWriteBWFWavFile::IsReady() {
+    return IsGood() && !full_;
+}
 
 void JStreamAudioWriteBWFWavFile::Open(const std::string& name) {
     const std::string path = folder_ + "pub_" + name + ".wav";
@@ -56,9 +60,10 @@ void JStreamAudioWriteBWFWavFile::Put48k(const int16_t* left, const int16_t* rig
 void JStreamAudioWriteBWFWavFile::WriteSamples(const uint8_t* pcm, uint32_t bytes) {
     if (!IsWritable() || full_) return;
     ToPcm16(pcm, bytes, format_.sampleBits, samples_);
-    stager_.Push(samples_.data(),
-                 static_cast<uint32_t>(samples_.size()) / static_cast<uint32_t>(assembler_.Channels()),
-                 put_);
+    stager_.Push(
+        samples_.data(),
+        static_cast<uint32_t>(samples_.size()) / static_cast<uint32_t>(assembler_.Channels()),
+        put_);
 }
 
 void JStreamAudioWriteBWFWavFile::Finish() {
@@ -78,14 +83,18 @@ void JStreamAudioWriteBWFWavFile::Finish() {
     SetPosition(static_cast<int32_t>(length + assembler_.TailBytes()));
 }
 
-void JStreamAudioWriteBWFWavFile::Close() { JStreamFile::Close(); }
+void JStreamAudioWriteBWFWavFile::Close() {
+    JStreamFile::Close();
+}
 
 JStreamAudioWriteBWFMP2File::JStreamAudioWriteBWFMP2File(const AudioWriteFormat& format,
                                                          std::string projectFolder,
                                                          std::string extension)
     : format_(format), folder_(std::move(projectFolder)), extension_(std::move(extension)) {}
 
-JStreamAudioWriteBWFMP2File::~JStreamAudioWriteBWFMP2File() { Close(); }
+JStreamAudioWriteBWFMP2File::~JStreamAudioWriteBWFMP2File() {
+    Close();
+}
 
 void JStreamAudioWriteBWFMP2File::SetMetadata(BwfMetadata metadata, uint32_t frames,
                                               bool stereoEncoding) {
@@ -94,7 +103,9 @@ void JStreamAudioWriteBWFMP2File::SetMetadata(BwfMetadata metadata, uint32_t fra
     stereoEncoding_ = stereoEncoding;
 }
 
-bool JStreamAudioWriteBWFMP2File::IsReady() { return IsGood() && !tooLarge_; }
+bool JStreamAudioWriteBWFMP2File::IsReady() {
+    return IsGood() && !tooLarge_;
+}
 
 void JStreamAudioWriteBWFMP2File::Open(const std::string& name) {
     const std::string path = folder_ + "pub_" + name + "." + extension_;

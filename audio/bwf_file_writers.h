@@ -16,7 +16,7 @@ namespace mora {
 
 // Kind 8. Input PCM at 44.1 kHz is converted to 48 kHz; sizes are patched when finished.
 class JStreamAudioWriteBWFWavFile : public JStreamAudioWrite, public JStreamWrWavFile {
-public:
+  public:
     JStreamAudioWriteBWFWavFile(const AudioWriteFormat& format, std::string projectFolder);
     ~JStreamAudioWriteBWFWavFile() override;
 
@@ -32,10 +32,12 @@ public:
     const std::string& Path() const { return path_; }
     uint32_t WaveChecksum() const { return assembler_.WaveChecksum(); }
 
-protected:
-    void OnBlock(const uint8_t* data, uint32_t count) override { assembler_.AddToChecksum(data, count); }
+  protected:
+    void OnBlock(const uint8_t* data, uint32_t count) override {
+        assembler_.AddToChecksum(data, count);
+    }
 
-private:
+  private:
     void Put48k(const int16_t* left, const int16_t* right);
 
     const AudioWriteFormat& format_;
@@ -52,8 +54,10 @@ private:
 };
 
 // Kind 9. PCM sources are encoded; MP2 frames copied from recordings arrive via WriteEncoded.
-class JStreamAudioWriteBWFMP2File : public JStreamAudioWrite, public JStreamWrMP2File, public JStreamWrMP2 {
-public:
+class JStreamAudioWriteBWFMP2File : public JStreamAudioWrite,
+                                    public JStreamWrMP2File,
+                                    public JStreamWrMP2 {
+  public:
     JStreamAudioWriteBWFMP2File(const AudioWriteFormat& format, std::string projectFolder,
                                 std::string extension);
     ~JStreamAudioWriteBWFMP2File() override;
@@ -72,7 +76,7 @@ public:
 
     uint32_t WaveChecksum() const { return assembler_.WaveChecksum(); }
 
-private:
+  private:
     const AudioWriteFormat& format_;
     std::string folder_;
     std::string extension_;

@@ -13,7 +13,8 @@ template <typename... Args>
 std::string Format(const char* format, Args... args) {
     char buf[512];
     int n = std::snprintf(buf, sizeof buf, format, args...);
-    return std::string(buf, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+    return std::string(buf,
+                       static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
 }
 
 void PutText(uint8_t* p, size_t width, const std::string& text) {
@@ -99,8 +100,8 @@ uint32_t ModifiedJulianDay(int year, int month, int day) {
     }
     const int a = year / 100;
     return static_cast<uint32_t>(static_cast<int>(std::floor(365.25 * year)) +
-                                 static_cast<int>(std::floor(30.6001 * (month + 1))) + day + 2 -
-                                 a + a / 4 - 679006);
+                                 static_cast<int>(std::floor(30.6001 * (month + 1))) + day + 2 - a +
+                                 a / 4 - 679006);
 }
 
 std::array<uint8_t, 64> BuildUmid(const BwfSource& s, bool stereo, uint32_t timeReference) {
@@ -114,8 +115,8 @@ std::array<uint8_t, 64> BuildUmid(const BwfSource& s, bool stereo, uint32_t time
     u[14] = 0x12;
     u[15] = 0x34;
     PutLE32(&u[16], timeReference);
-    uint32_t mjd = ModifiedJulianDay(s.firstRecording.year, s.firstRecording.month,
-                                     s.firstRecording.day);
+    uint32_t mjd =
+        ModifiedJulianDay(s.firstRecording.year, s.firstRecording.month, s.firstRecording.day);
     for (int i = 0; i < 3; ++i) {  // six BCD digits, least significant pair first
         const uint32_t pair = mjd % 100;
         mjd /= 100;
@@ -162,7 +163,8 @@ BwfMetadata BuildBwfMetadata(const BwfSource& s) {
     const RecordingTime& t = s.firstRecording;
     PutText(bext + 320, 10, Format("%04d-%02d-%02d", t.year, t.month, t.day));
     PutText(bext + 330, 8, Format("%02d:%02d:%02d", t.hour, t.minute, t.second));
-    const uint32_t timeReference = static_cast<uint32_t>(t.hour * 3600 + t.minute * 60 + t.second) * 48000u;
+    const uint32_t timeReference =
+        static_cast<uint32_t>(t.hour * 3600 + t.minute * 60 + t.second) * 48000u;
     PutLE32(bext + 338, timeReference);
     PutLE32(bext + 342, 0);
     PutLE16(bext + 346, 1);
@@ -184,7 +186,9 @@ uint64_t RiffSizeMpeg(const BwfMetadata& m, uint64_t dataBytes) {
     return HistoryEvenLength(m) + dataBytes + 704 + m.levl.size() + m.qlty.size();
 }
 
-void SetHeaderSizes(BwfMetadata& m, uint32_t riffSize) { PutLE32(&m.header[4], riffSize); }
+void SetHeaderSizes(BwfMetadata& m, uint32_t riffSize) {
+    PutLE32(&m.header[4], riffSize);
+}
 
 std::array<uint8_t, 88> MpegFormatBlock(int channels, const Mp2Bitrate& bitrate, uint32_t frames) {
     std::array<uint8_t, 88> b{};

@@ -45,7 +45,7 @@ struct BwfMetadata {
     std::array<uint8_t, 622> header{};  // RIFF, "bext" and the fixed bext fields
     std::vector<uint8_t> history;       // coding history with its zero padding (even length)
     std::vector<uint8_t> levl;
-    std::vector<uint8_t> qlty;          // the wave checksum (offset 12) is filled at finish
+    std::vector<uint8_t> qlty;  // the wave checksum (offset 12) is filled at finish
     uint32_t reportChecksum = 0;
     uint32_t totalLevelValues = 0;
     uint32_t levelValuesPerSecond = 20;

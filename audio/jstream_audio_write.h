@@ -12,8 +12,8 @@ namespace mora {
 struct AudioWriteFormat {
     uint32_t recordingRate = 44100;  // 44100, or 48000 with the external interface
     bool stereo = false;
-    int sampleBits = 16;             // 24 only from the digital input card
-    uint32_t bufferBytes = 17640;    // one input buffer (0.05 s at the default shift)
+    int sampleBits = 16;           // 24 only from the digital input card
+    uint32_t bufferBytes = 17640;  // one input buffer (0.05 s at the default shift)
     uint32_t levelValuesPerSecond = 20;
     // Input rate the MP2 resampler assumes: the measured rate when the codecs compensate for it
     // and the input is running, else 44100.
@@ -22,7 +22,7 @@ struct AudioWriteFormat {
 };
 
 class JStreamAudioWrite {
-public:
+  public:
     virtual ~JStreamAudioWrite() = default;
     // The target is open and usable.
     virtual bool IsReady() = 0;

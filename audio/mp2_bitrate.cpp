@@ -5,7 +5,8 @@
 namespace mora {
 
 bool MakeMp2Bitrate(int index, uint32_t levelValuesPerSecond, Mp2Bitrate& out) {
-    if (index < 0 || index >= static_cast<int>(kMp2BitratesKbps.size()) || levelValuesPerSecond == 0)
+    if (index < 0 || index >= static_cast<int>(kMp2BitratesKbps.size()) ||
+        levelValuesPerSecond == 0)
         return false;
     out.index = index;
     out.bitsPerSecond = kMp2BitratesKbps[static_cast<size_t>(index)] * 1000;

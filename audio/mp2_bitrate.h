@@ -7,7 +7,7 @@
 
 namespace mora {
 
-constexpr std::array<uint32_t, 12> kMp2BitratesKbps = {32, 48, 56, 64, 80, 96,
+constexpr std::array<uint32_t, 12> kMp2BitratesKbps = {32,  48,  56,  64,  80,  96,
                                                        112, 128, 160, 192, 224, 256};
 constexpr uint32_t kMp2SampleRate = 48000;
 constexpr uint32_t kMp2FrameSamples = 1152;

@@ -10,7 +10,8 @@
 namespace mora {
 
 uint32_t EncoderInputRate(uint32_t measured, bool compensateInCodecs, bool inputRunning) {
-    if (compensateInCodecs && inputRunning && measured >= 39690 && measured <= 48510) return measured;
+    if (compensateInCodecs && inputRunning && measured >= 39690 && measured <= 48510)
+        return measured;
     return 44100;
 }
 
@@ -18,7 +19,9 @@ JStreamWrMP2::JStreamWrMP2() : frame_(16384) {
     encode_ = [this](const int16_t* left, const int16_t* right) { EncodePlanes(left, right); };
 }
 
-JStreamWrMP2::~JStreamWrMP2() { Release(); }
+JStreamWrMP2::~JStreamWrMP2() {
+    Release();
+}
 
 void JStreamWrMP2::Release() {
     if (options_) twolame_close(&options_);

@@ -26,7 +26,7 @@ struct Mp2EncoderSetup {
 uint32_t EncoderInputRate(uint32_t measuredSampleRate, bool compensateInCodecs, bool inputRunning);
 
 class JStreamWrMP2 {
-public:
+  public:
     static constexpr uint32_t kBlockSize = 8192;
 
     JStreamWrMP2();
@@ -52,11 +52,11 @@ public:
     bool Started() const { return options_ != nullptr; }
     const Resampler& GetResampler() const { return stager_.GetResampler(); }
 
-protected:
+  protected:
     // Receives the encoded stream in blocks of 8192 bytes (the last one may be shorter).
     virtual void WriteEncoded(const uint8_t* data, uint32_t count) = 0;
 
-private:
+  private:
     void EncodePlanes(const int16_t* left, const int16_t* right);
     void Output(const uint8_t* data, uint32_t count);
     void Release();

@@ -36,9 +36,13 @@ JStreamAudioWriteMP2File::JStreamAudioWriteMP2File(const AudioWriteFormat& forma
                                                    std::string projectFolder, bool appendMode)
     : format_(format), folder_(std::move(projectFolder)), appendMode_(appendMode) {}
 
-JStreamAudioWriteMP2File::~JStreamAudioWriteMP2File() { Close(); }
+JStreamAudioWriteMP2File::~JStreamAudioWriteMP2File() {
+    Close();
+}
 
-bool JStreamAudioWriteMP2File::IsReady() { return IsGood(); }
+bool JStreamAudioWriteMP2File::IsReady() {
+    return IsGood();
+}
 
 void JStreamAudioWriteMP2File::Open(const std::string& name) {
     const std::string path = folder_ + name + ".mp2";

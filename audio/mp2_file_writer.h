@@ -13,13 +13,13 @@ namespace mora {
 // The file an MP2 writer fills. In append mode the file is reopened for every block and closed
 // again, so that it is complete on disk after each one.
 class JStreamWrMP2File : public JStreamFile {
-public:
+  public:
     void Create(const std::string& path, bool appendMode);
     void Put(const uint8_t* data, uint32_t count);
     const std::string& FilePath() const { return path_; }
     bool AppendMode() const { return append_; }
 
-private:
+  private:
     std::string path_;
     bool append_ = false;
 };
@@ -28,8 +28,10 @@ private:
 void ToPcm16(const uint8_t* pcm, uint32_t bytes, int sampleBits, std::vector<int16_t>& out);
 
 // Kind 2: an MP2 recording in the project folder.
-class JStreamAudioWriteMP2File : public JStreamAudioWrite, public JStreamWrMP2File, public JStreamWrMP2 {
-public:
+class JStreamAudioWriteMP2File : public JStreamAudioWrite,
+                                 public JStreamWrMP2File,
+                                 public JStreamWrMP2 {
+  public:
     JStreamAudioWriteMP2File(const AudioWriteFormat& format, std::string projectFolder,
                              bool appendMode = false);
     ~JStreamAudioWriteMP2File() override;
@@ -41,7 +43,7 @@ public:
     void WriteSamples(const uint8_t* pcm, uint32_t bytes) override;
     void WriteEncoded(const uint8_t* data, uint32_t count) override;
 
-private:
+  private:
     const AudioWriteFormat& format_;
     std::string folder_;
     bool appendMode_;

@@ -31,8 +31,9 @@ void PcmStager48k::Convert(const Planes& out) {
     const auto ch = static_cast<uint32_t>(channels_);
     uint32_t consumed = kMp2FrameSamples;
     if (resample_) {
-        consumed = std::min(pending_, resampler_.Run(staging_.data(), pending_, channels_,
-                                                     left_.data(), right_.data(), kMp2FrameSamples));
+        consumed =
+            std::min(pending_, resampler_.Run(staging_.data(), pending_, channels_, left_.data(),
+                                              right_.data(), kMp2FrameSamples));
     } else {
         for (uint32_t i = 0; i < kMp2FrameSamples; ++i) {
             left_[i] = staging_[i * ch];

@@ -15,7 +15,7 @@
 namespace mora {
 
 class PcmStager48k {
-public:
+  public:
     using Planes = std::function<void(const int16_t* left, const int16_t* right)>;
 
     PcmStager48k();
@@ -29,7 +29,7 @@ public:
     uint32_t Pending() const { return pending_; }
     const Resampler& GetResampler() const { return resampler_; }
 
-private:
+  private:
     void Convert(const Planes& out);
 
     int channels_ = 1;

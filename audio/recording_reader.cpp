@@ -24,7 +24,8 @@ bool IsMp2Recording(const std::string& path) {
 std::string LevelFilePathOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (hasExtension ? path.substr(0, dot) : path) + ".jvu";
 }
 

@@ -48,8 +48,9 @@ uint32_t Resampler::Run(const int16_t* in, uint32_t inFrames, int channels, int1
                         int16_t* right, uint32_t outSamples) {
     const ResamplerTable& table = ResamplerCoefficients();
     const auto sample = [&](uint32_t frame, int channel) -> int32_t {
-        return frame < inFrames ? in[frame * static_cast<uint32_t>(channels) + static_cast<uint32_t>(channel)]
-                                : 0;
+        return frame < inFrames
+                   ? in[frame * static_cast<uint32_t>(channels) + static_cast<uint32_t>(channel)]
+                   : 0;
     };
     uint32_t n = 0;
     for (uint32_t i = 0; i < outSamples; ++i) {
@@ -57,7 +58,8 @@ uint32_t Resampler::Run(const int16_t* in, uint32_t inFrames, int channels, int1
         for (int c = 0; c < channels; ++c) {
             int32_t sum = 0;
             for (int t = 0; t < kResamplerTaps; ++t)
-                sum += (sample(n + static_cast<uint32_t>(t), c) * coef[static_cast<size_t>(t)]) >> 4;
+                sum +=
+                    (sample(n + static_cast<uint32_t>(t), c) * coef[static_cast<size_t>(t)]) >> 4;
             const int32_t out = std::clamp(sum >> 11, -32768, 32767);
             (c == 0 ? left : right)[i] = static_cast<int16_t>(out);
         }

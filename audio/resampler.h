@@ -19,7 +19,7 @@ using ResamplerTable = std::array<std::array<int32_t, kResamplerTaps>, kResample
 const ResamplerTable& ResamplerCoefficients();
 
 class Resampler {
-public:
+  public:
     // Starts again at phase 0 for input at `inputRate` Hz (44100 or the measured rate).
     void Reset(uint32_t inputRate);
     // Makes `outSamples` 48 kHz samples per channel from interleaved 16-bit frames (1 or 2
@@ -30,7 +30,7 @@ public:
     uint32_t Phase() const { return acc_; }
     uint32_t InputRate() const { return rate_; }
 
-private:
+  private:
     uint32_t rate_ = 44100;
     uint32_t acc_ = 0;  // 0 ≤ acc < 48000
 };

@@ -9,7 +9,8 @@
 
 namespace mora {
 
-JStreamWrWavFile::JStreamWrWavFile() : buffer_(std::make_unique<std::array<uint8_t, kBufferSize>>()) {}
+JStreamWrWavFile::JStreamWrWavFile()
+    : buffer_(std::make_unique<std::array<uint8_t, kBufferSize>>()) {}
 
 void JStreamWrWavFile::Buffered(const uint8_t* data, uint32_t count) {
     while (count > 0 && IsWritable()) {
@@ -54,9 +55,13 @@ JStreamAudioWriteWavFile::JStreamAudioWriteWavFile(const AudioWriteFormat& forma
                                                    std::string projectFolder)
     : format_(format), folder_(std::move(projectFolder)) {}
 
-JStreamAudioWriteWavFile::~JStreamAudioWriteWavFile() { Close(); }
+JStreamAudioWriteWavFile::~JStreamAudioWriteWavFile() {
+    Close();
+}
 
-bool JStreamAudioWriteWavFile::IsReady() { return IsGood() && !full_; }
+bool JStreamAudioWriteWavFile::IsReady() {
+    return IsGood() && !full_;
+}
 
 void JStreamAudioWriteWavFile::Open(const std::string& name) {
     const std::string path = folder_ + name + ".wav";

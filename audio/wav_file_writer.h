@@ -17,7 +17,7 @@ constexpr uint64_t kMaxRiffFileBytes = 0xFFFFFFFFull;
 
 // A file stream with the write-behind buffer the PCM writers share.
 class JStreamWrWavFile : public JStreamFile {
-public:
+  public:
     static constexpr uint32_t kBufferSize = 65536;
     JStreamWrWavFile();
 
@@ -33,11 +33,11 @@ public:
     // No file grows past what its 32-bit RIFF sizes can describe (smaller in tests).
     uint64_t sizeLimit = kMaxRiffFileBytes;
 
-protected:
+  protected:
     // Called with every block just before it is written (the Broadcast Wave checksum).
     virtual void OnBlock(const uint8_t*, uint32_t) {}
 
-private:
+  private:
     std::unique_ptr<std::array<uint8_t, kBufferSize>> buffer_;
     uint32_t fill_ = 0;
     uint64_t written_ = 0;
@@ -48,7 +48,7 @@ std::array<uint8_t, 44> PlainWavHeader(int channels, uint32_t rate, int bits, ui
 
 // Kind 1: a PCM recording in the project folder.
 class JStreamAudioWriteWavFile : public JStreamAudioWrite, public JStreamWrWavFile {
-public:
+  public:
     JStreamAudioWriteWavFile(const AudioWriteFormat& format, std::string projectFolder);
     ~JStreamAudioWriteWavFile() override;
 
@@ -59,7 +59,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     const AudioWriteFormat& format_;
     std::string folder_;
     std::string path_;

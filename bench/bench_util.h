@@ -10,7 +10,9 @@
 
 namespace mora::bench {
 
-inline double Seconds(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
+inline double Seconds(const timeval& t) {
+    return t.tv_sec + t.tv_usec / 1e6;
+}
 
 // CPU seconds (user + system) used so far by this process.
 inline double SelfCpu() {

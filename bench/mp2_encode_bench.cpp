@@ -1,7 +1,7 @@
 // The MP2 recording pipeline (input processing, 44.1 kHz PCM resampled to 48 kHz, encoded) in
-// seconds of audio per CPU second, beside the twolame command on the same audio already at 48 kHz and ffmpeg
-// converting and encoding the 44.1 kHz input; and a PCM Broadcast Wave publication of an hour
-// of audio beside sox converting it to 48 kHz.
+// seconds of audio per CPU second, beside the twolame command on the same audio already at 48 kHz
+// and ffmpeg converting and encoding the 44.1 kHz input; and a PCM Broadcast Wave publication of an
+// hour of audio beside sox converting it to 48 kHz.
 
 #include <cmath>
 #include <numbers>
@@ -20,10 +20,10 @@ namespace {
 using namespace mora;
 
 class NullMp2 : public JStreamWrMP2 {
-public:
+  public:
     size_t bytes = 0;
 
-protected:
+  protected:
     void WriteEncoded(const uint8_t*, uint32_t count) override { bytes += count; }
 };
 
@@ -43,7 +43,8 @@ std::vector<int16_t> TestAudio(uint32_t rate, uint32_t seconds, int channels) {
     return pcm;
 }
 
-void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels, uint32_t rate) {
+void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels,
+              uint32_t rate) {
     const auto header = PlainWavHeader(channels, rate, 16, static_cast<uint32_t>(pcm.size() * 2));
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(header.data(), 1, header.size(), f);
@@ -97,11 +98,13 @@ int main() {
         WriteWav(in48, pcm48, channels, 48000);
         const double ours = RecordCpu(pcm, channels, index);
         const std::string mode = channels == 2 ? "-m s" : "-m m";
-        const double twolame = bench::ChildCpu("twolame " + mode + " -b " + kbps + " " + in48 + " " +
-                                               dir.File("t.mp2"));
-        const double ffmpeg = bench::ChildCpu("ffmpeg -y -v error -i " + in441 + " -ar 48000 -c:a mp2 -b:a " +
-                                              kbps + "k " + dir.File("f.mp2"));
-        const std::string what = std::string("record MP2 ") + (channels == 2 ? "stereo 128k" : "mono 64k");
+        const double twolame = bench::ChildCpu("twolame " + mode + " -b " + kbps + " " + in48 +
+                                               " " + dir.File("t.mp2"));
+        const double ffmpeg =
+            bench::ChildCpu("ffmpeg -y -v error -i " + in441 + " -ar 48000 -c:a mp2 -b:a " + kbps +
+                            "k " + dir.File("f.mp2"));
+        const std::string what =
+            std::string("record MP2 ") + (channels == 2 ? "stereo 128k" : "mono 64k");
         bench::Compare(what.c_str(), seconds, ours, "twolame (48k in)", twolame);
         bench::Compare(what.c_str(), seconds, ours, "ffmpeg -ar 48000 mp2", ffmpeg);
     }

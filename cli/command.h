@@ -25,9 +25,9 @@ struct Args {
 };
 
 struct Command {
-    std::string words;                     // "settings show"
-    std::string usage;                     // arguments after the words
-    std::string help;                      // what it does, shown by --help
+    std::string words;                      // "settings show"
+    std::string usage;                      // arguments after the words
+    std::string help;                       // what it does, shown by --help
     std::vector<std::string> valueOptions;  // options that take a value ("ini" for --ini FILE)
     std::vector<std::string> flagOptions;   // options without a value
     int (*run)(const Args& args) = nullptr;

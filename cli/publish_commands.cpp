@@ -38,10 +38,11 @@ int Encode(const Args& args) {
     JStreamFile file(in, true);
     if (!file.IsReadable()) return kExitFailed;
     const RiffLayout layout = WalkRiff(file, file.GetSize());
-    if (!layout.hasFormat || !layout.hasData || layout.formatTag != 1 || layout.bitsPerSample != 16 ||
-        (layout.channels != 1 && layout.channels != 2) ||
+    if (!layout.hasFormat || !layout.hasData || layout.formatTag != 1 ||
+        layout.bitsPerSample != 16 || (layout.channels != 1 && layout.channels != 2) ||
         (layout.sampleRate != 44100 && layout.sampleRate != 48000)) {
-        std::fprintf(stderr, "%s: a 16-bit PCM WAV file at 44100 or 48000 Hz, mono or stereo, is needed\n",
+        std::fprintf(stderr,
+                     "%s: a 16-bit PCM WAV file at 44100 or 48000 Hz, mono or stereo, is needed\n",
                      in.c_str());
         return kExitFailed;
     }

@@ -81,7 +81,8 @@ int Decode(const Args& args) {
     }
     JStreamFile out(args.positional[1], false);
     if (!out.IsWritable()) return kExitFailed;
-    const auto header = PlainWavHeader(channels, OutputRate(format), 16, static_cast<uint32_t>(dataBytes));
+    const auto header =
+        PlainWavHeader(channels, OutputRate(format), 16, static_cast<uint32_t>(dataBytes));
     out.Write(header.data(), static_cast<uint32_t>(header.size()));
     std::vector<int16_t> unit(static_cast<size_t>(frames) * channels);
     for (uint32_t i = 0; i < length && reader->IsReady() && out.IsWritable(); ++i) {
@@ -93,7 +94,6 @@ int Decode(const Args& args) {
     out.Close();
     return ok ? kExitOk : kExitFailed;
 }
-
 
 int BuildLevels(const Args& args) {
     if (args.positional.size() != 1) {

@@ -51,7 +51,8 @@ int Show(const Args& args) {
     json["LastState"] = last;
     std::cout << json.dump(2) << "\n";
     if (!loaded) {
-        std::fprintf(stderr, "%s: No ini-file found (missing, unreadable or not a settings file).\n",
+        std::fprintf(stderr,
+                     "%s: No ini-file found (missing, unreadable or not a settings file).\n",
                      ini.c_str());
         return kExitFailed;
     }
@@ -73,13 +74,16 @@ int Set(const Args& args) {
     for (const auto& assignment : args.positional) {
         auto eq = assignment.find('=');
         if (eq == std::string::npos || eq == 0) {
-            std::fprintf(stderr, "mora-cli settings set: \"%s\" is not NAME=VALUE; nothing was changed.\n",
+            std::fprintf(stderr,
+                         "mora-cli settings set: \"%s\" is not NAME=VALUE; nothing was changed.\n",
                          assignment.c_str());
             return kExitUsage;
         }
         std::string error;
-        if (!SetSettingsField(settings, assignment.substr(0, eq), assignment.substr(eq + 1), error)) {
-            std::fprintf(stderr, "mora-cli settings set: %s; nothing was changed.\n", error.c_str());
+        if (!SetSettingsField(settings, assignment.substr(0, eq), assignment.substr(eq + 1),
+                              error)) {
+            std::fprintf(stderr, "mora-cli settings set: %s; nothing was changed.\n",
+                         error.c_str());
             return kExitUsage;
         }
     }

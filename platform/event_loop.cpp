@@ -14,7 +14,9 @@ void ManualEventLoop::StartTimer(int id, int intervalMs, std::function<void()> f
     timers_[id] = Timer{interval, now_ + interval, std::move(fn)};
 }
 
-void ManualEventLoop::StopTimer(int id) { timers_.erase(id); }
+void ManualEventLoop::StopTimer(int id) {
+    timers_.erase(id);
+}
 
 size_t ManualEventLoop::PendingCount() {
     std::lock_guard lock(mutex_);
@@ -43,7 +45,8 @@ void ManualEventLoop::Advance(int64_t ms) {
         // The earliest due timer; ties go to the lower identifier.
         auto next = timers_.end();
         for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-            if (it->second.due <= end && (next == timers_.end() || it->second.due < next->second.due))
+            if (it->second.due <= end &&
+                (next == timers_.end() || it->second.due < next->second.due))
                 next = it;
         }
         if (next == timers_.end()) break;

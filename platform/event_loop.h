@@ -14,7 +14,7 @@
 namespace mora {
 
 class EventLoop {
-public:
+  public:
     virtual ~EventLoop() = default;
     // Queues fn to run on the loop's thread, after the callback now running returns; callbacks
     // run in the order they were posted. Safe to call from any thread.
@@ -28,7 +28,7 @@ public:
 // A loop whose clock moves only when a test says so, so timing-driven code runs the same way
 // every time.
 class ManualEventLoop : public EventLoop {
-public:
+  public:
     void Post(std::function<void()> fn) override;
     void StartTimer(int id, int intervalMs, std::function<void()> fn) override;
     void StopTimer(int id) override;
@@ -42,7 +42,7 @@ public:
     bool TimerActive(int id) const { return timers_.count(id) != 0; }
     size_t PendingCount();
 
-private:
+  private:
     struct Timer {
         int64_t interval;
         int64_t due;
@@ -57,7 +57,7 @@ private:
 // A real-time loop for programs without a window system (mora-cli): Run() blocks, running
 // posted callbacks and timers, until Quit().
 class BlockingEventLoop : public EventLoop {
-public:
+  public:
     void Post(std::function<void()> fn) override;
     void StartTimer(int id, int intervalMs, std::function<void()> fn) override;
     void StopTimer(int id) override;
@@ -65,7 +65,7 @@ public:
     // Ends Run() after the callback now running; safe from any thread.
     void Quit();
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     struct Timer {
         Clock::duration interval;

@@ -50,9 +50,13 @@ std::string ProgramDir() {
     return resolved;
 }
 
-std::string ProgramFile(const std::string& name) { return ProgramDir() + name; }
+std::string ProgramFile(const std::string& name) {
+    return ProgramDir() + name;
+}
 
-void SetProgramDir(const std::string& dir) { Override() = WithSlash(dir); }
+void SetProgramDir(const std::string& dir) {
+    Override() = WithSlash(dir);
+}
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.rfind('/');

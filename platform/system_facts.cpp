@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-
 namespace mora {
 
 std::optional<uint64_t> FreeDiskBytes(const std::string& path) {
@@ -23,7 +22,8 @@ std::optional<int> BatteryPercent(const std::string& powerSupplyDir) {
     for (; !ec && it != end; it.increment(ec)) {
         std::ifstream type(it->path() / "type");
         std::string kind;
-        if (type >> kind && kind == "Battery" && (!first || it->path() < *first)) first = it->path();
+        if (type >> kind && kind == "Battery" && (!first || it->path() < *first))
+            first = it->path();
     }
     if (!first) return std::nullopt;
     std::ifstream capacity(*first / "capacity");
@@ -41,7 +41,8 @@ std::optional<MemoryStatus> GetMemoryStatus() {
 
 uint32_t TickCountMs() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 }  // namespace mora

@@ -26,7 +26,7 @@ struct FileDialogRequest {
 };
 
 class UiServices {
-public:
+  public:
     virtual ~UiServices() = default;
     virtual MsgAnswer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
                                  MsgButtons buttons) = 0;
@@ -44,7 +44,7 @@ public:
 // For the shell: messages go to stderr as "Title: text"; OK and Yes are taken, Retry is not (no
 // one is there to fix the cause); dialogs and prompts are cancelled.
 class StderrUi : public UiServices {
-public:
+  public:
     MsgAnswer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
                          MsgButtons buttons) override;
     std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
@@ -61,7 +61,7 @@ UiServices* SetUi(UiServices* ui);
 
 // Shows the busy cursor for the lifetime of the object.
 class BusyCursor {
-public:
+  public:
     BusyCursor() { Ui().SetBusy(true); }
     ~BusyCursor() { Ui().SetBusy(false); }
     BusyCursor(const BusyCursor&) = delete;

@@ -11,9 +11,15 @@ namespace mora {
 std::unique_ptr<JStreamAudioWrite> CreateAudioWriter(int kind, WriterContext& c) {
     std::unique_ptr<JStreamAudioWrite> writer;
     switch (kind) {
-        case 1: writer = std::make_unique<JStreamAudioWriteWavFile>(c.format, c.projectFolder); break;
-        case 2: writer = std::make_unique<JStreamAudioWriteMP2File>(c.format, c.projectFolder); break;
-        case 3: writer = std::make_unique<JStreamAudioWriteFTP>(c.settings, c.internet, c.format); break;
+        case 1:
+            writer = std::make_unique<JStreamAudioWriteWavFile>(c.format, c.projectFolder);
+            break;
+        case 2:
+            writer = std::make_unique<JStreamAudioWriteMP2File>(c.format, c.projectFolder);
+            break;
+        case 3:
+            writer = std::make_unique<JStreamAudioWriteFTP>(c.settings, c.internet, c.format);
+            break;
         case 4:
             writer = std::make_unique<JStreamAudioWriteWavFTP>(c.settings, c.internet, c.format,
                                                                c.projectFolder);
@@ -22,16 +28,22 @@ std::unique_ptr<JStreamAudioWrite> CreateAudioWriter(int kind, WriterContext& c)
             writer = std::make_unique<JStreamAudioWriteMP2FTP>(c.settings, c.internet, c.format,
                                                                c.projectFolder);
             break;
-        case 6: writer = std::make_unique<JStreamAudioWriteBWFFTP>(c.settings, c.internet, c.format); break;
-        case 7:
-            writer = std::make_unique<JStreamAudioWriteBWFEMAIL>(c.settings, c.mail, c.format, c.mailBody);
+        case 6:
+            writer = std::make_unique<JStreamAudioWriteBWFFTP>(c.settings, c.internet, c.format);
             break;
-        case 8: writer = std::make_unique<JStreamAudioWriteBWFWavFile>(c.format, c.projectFolder); break;
+        case 7:
+            writer = std::make_unique<JStreamAudioWriteBWFEMAIL>(c.settings, c.mail, c.format,
+                                                                 c.mailBody);
+            break;
+        case 8:
+            writer = std::make_unique<JStreamAudioWriteBWFWavFile>(c.format, c.projectFolder);
+            break;
         case 9:
             writer = std::make_unique<JStreamAudioWriteBWFMP2File>(c.format, c.projectFolder,
                                                                    c.settings.PublishFileExt);
             break;
-        default: return nullptr;
+        default:
+            return nullptr;
     }
     if (auto* mp2 = dynamic_cast<JStreamWrMP2*>(writer.get()))
         mp2->SetBitrate(c.settings.Mp2BitrateIndex, c.format.levelValuesPerSecond);

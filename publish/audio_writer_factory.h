@@ -26,7 +26,7 @@ struct WriterContext {
 };
 
 class AudioWriterSlot {
-public:
+  public:
     // Returns the writer of `kind`, creating it (and destroying the previous one) unless it is
     // already current; nothing for a kind outside 1 to 9. MPEG kinds start at the settings'
     // recording bitrate.
@@ -35,7 +35,7 @@ public:
     int Kind() const { return kind_; }
     void Reset();
 
-private:
+  private:
     std::unique_ptr<JStreamAudioWrite> writer_;
     int kind_ = 0;
 };

@@ -1,6 +1,5 @@
 #include "publish/bwf_net_writers.h"
 
-
 #include "audio/mp2_file_writer.h"
 #include "settings/settings.h"
 
@@ -8,7 +7,7 @@ namespace mora {
 namespace {
 // A stream that counts what passes on to another one (the bytes handed to the upload).
 class CountingStream : public JStream {
-public:
+  public:
     CountingStream(JStream& target, uint64_t& count) : target_(target), count_(count) {
         state = target.state;
     }
@@ -20,7 +19,7 @@ public:
         return r;
     }
 
-private:
+  private:
     JStream& target_;
     uint64_t& count_;
 };
@@ -30,9 +29,13 @@ JStreamAudioWriteBWFFTP::JStreamAudioWriteBWFFTP(const Settings& settings, Inter
                                                  const AudioWriteFormat& format)
     : JStreamWrFTP(settings, internet), format_(format) {}
 
-JStreamAudioWriteBWFFTP::~JStreamAudioWriteBWFFTP() { Close(); }
+JStreamAudioWriteBWFFTP::~JStreamAudioWriteBWFFTP() {
+    Close();
+}
 
-bool JStreamAudioWriteBWFFTP::IsReady() { return JStreamWrFTP::IsReady() && !tooLarge_; }
+bool JStreamAudioWriteBWFFTP::IsReady() {
+    return JStreamWrFTP::IsReady() && !tooLarge_;
+}
 
 void JStreamAudioWriteBWFFTP::Prepare() {
     if (!Connection() || !Connection()->IsConnected()) ConnectWithSettings();
@@ -82,14 +85,17 @@ bool JStreamAudioWriteBWFFTP::RollBackTo(uint64_t offset) {
     if (history_.empty() || offset < history_.front().position) return false;
     while (!history_.empty() && history_.back().position + history_.back().bytes.size() > offset) {
         Block& block = history_.back();
-        const size_t keep = offset > block.position ? static_cast<size_t>(offset - block.position) : 0;
+        const size_t keep =
+            offset > block.position ? static_cast<size_t>(offset - block.position) : 0;
         uint32_t sum = 0;
         for (size_t i = keep; i < block.bytes.size(); ++i) sum += block.bytes[i];
         assembler_.RemoveFromChecksum(sum);
         historyBytes_ -= block.bytes.size() - keep;
         block.bytes.resize(keep);
-        if (keep == 0) history_.pop_back();
-        else break;
+        if (keep == 0)
+            history_.pop_back();
+        else
+            break;
     }
     handed_ = offset;
     return true;
@@ -125,7 +131,9 @@ int JStreamAudioWriteBWFFTP::Resume(const std::string& name, uint32_t offset) {
     return result;
 }
 
-int JStreamAudioWriteBWFFTP::ResumeSame(uint32_t offset) { return Resume(name_, offset); }
+int JStreamAudioWriteBWFFTP::ResumeSame(uint32_t offset) {
+    return Resume(name_, offset);
+}
 
 void JStreamAudioWriteBWFFTP::OpenExtraFile(const std::string& name) {
     if (!Connection() || !Connection()->IsConnected()) return;
@@ -155,13 +163,18 @@ JStreamAudioWriteBWFEMAIL::JStreamAudioWriteBWFEMAIL(const Settings& settings,
                                                      const MailValues& values,
                                                      const AudioWriteFormat& format,
                                                      std::string bodyText)
-    : JStreamWrEMAIL(settings, values), settings_(settings), format_(format), body_(std::move(bodyText)) {}
+    : JStreamWrEMAIL(settings, values),
+      settings_(settings),
+      format_(format),
+      body_(std::move(bodyText)) {}
 
 JStreamAudioWriteBWFEMAIL::~JStreamAudioWriteBWFEMAIL() {
     if (Started()) FinishEncoder();
 }
 
-bool JStreamAudioWriteBWFEMAIL::IsReady() { return JStreamWrEMAIL::IsReady() && !tooLarge_; }
+bool JStreamAudioWriteBWFEMAIL::IsReady() {
+    return JStreamWrEMAIL::IsReady() && !tooLarge_;
+}
 
 void JStreamAudioWriteBWFEMAIL::Open(const std::string& name) {
     tooLarge_ = !assembler_.SetupMpeg(publication_.metadata, Bitrate(), publication_.frames);

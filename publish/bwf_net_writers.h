@@ -22,7 +22,7 @@ struct BwfPublication {
 };
 
 class JStreamAudioWriteBWFFTP : public JStreamAudioWrite, public JStreamWrFTP, public JStreamWrMP2 {
-public:
+  public:
     JStreamAudioWriteBWFFTP(const Settings& settings, InternetState& internet,
                             const AudioWriteFormat& format);
     ~JStreamAudioWriteBWFFTP() override;
@@ -51,7 +51,7 @@ public:
     // over (the server may hold less than the connection accepted).
     static constexpr size_t kHistoryBytes = 8u << 20;
 
-private:
+  private:
     void StartEncoding();
     void Remember(const uint8_t* data, uint32_t count);
     // Takes back the checksum of the audio bytes from `offset` on; false when they are no
@@ -77,8 +77,10 @@ private:
     bool tooLarge_ = false;
 };
 
-class JStreamAudioWriteBWFEMAIL : public JStreamAudioWrite, public JStreamWrEMAIL, public JStreamWrMP2 {
-public:
+class JStreamAudioWriteBWFEMAIL : public JStreamAudioWrite,
+                                  public JStreamWrEMAIL,
+                                  public JStreamWrMP2 {
+  public:
     JStreamAudioWriteBWFEMAIL(const Settings& settings, const MailValues& values,
                               const AudioWriteFormat& format, std::string bodyText);
     ~JStreamAudioWriteBWFEMAIL() override;
@@ -94,7 +96,7 @@ public:
     void WriteSamples(const uint8_t* pcm, uint32_t bytes) override;
     void WriteEncoded(const uint8_t* data, uint32_t count) override;
 
-private:
+  private:
     const Settings& settings_;
     const AudioWriteFormat& format_;
     std::string body_;

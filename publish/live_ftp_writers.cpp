@@ -6,9 +6,13 @@ JStreamAudioWriteFTP::JStreamAudioWriteFTP(const Settings& settings, InternetSta
                                            const AudioWriteFormat& format)
     : JStreamWrFTP(settings, internet), format_(format) {}
 
-JStreamAudioWriteFTP::~JStreamAudioWriteFTP() { CloseRemote(); }
+JStreamAudioWriteFTP::~JStreamAudioWriteFTP() {
+    CloseRemote();
+}
 
-bool JStreamAudioWriteFTP::IsReady() { return FtpReady(); }
+bool JStreamAudioWriteFTP::IsReady() {
+    return FtpReady();
+}
 
 void JStreamAudioWriteFTP::Prepare() {
     if (!Connection() || !Connection()->IsConnected()) ConnectWithSettings();
@@ -19,13 +23,15 @@ void JStreamAudioWriteFTP::OpenRemote(const std::string& name) {
     if (FtpReady()) StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate});
 }
 
-void JStreamAudioWriteFTP::Open(const std::string& name) { OpenRemote(name); }
+void JStreamAudioWriteFTP::Open(const std::string& name) {
+    OpenRemote(name);
+}
 
 void JStreamAudioWriteFTP::EncodePcm(const uint8_t* pcm, uint32_t bytes) {
     if (!Started()) return;
     ToPcm16(pcm, bytes, format_.sampleBits, samples_);
-    EncodeSamples(samples_.data(),
-                  static_cast<uint32_t>(samples_.size()) / static_cast<uint32_t>(format_.Channels()));
+    EncodeSamples(samples_.data(), static_cast<uint32_t>(samples_.size()) /
+                                       static_cast<uint32_t>(format_.Channels()));
 }
 
 void JStreamAudioWriteFTP::WriteSamples(const uint8_t* pcm, uint32_t bytes) {
@@ -42,16 +48,22 @@ void JStreamAudioWriteFTP::CloseRemote() {
     JStreamWrFTP::Close();
 }
 
-void JStreamAudioWriteFTP::Close() { CloseRemote(); }
+void JStreamAudioWriteFTP::Close() {
+    CloseRemote();
+}
 
 JStreamAudioWriteWavFTP::JStreamAudioWriteWavFTP(const Settings& settings, InternetState& internet,
                                                  const AudioWriteFormat& format,
                                                  std::string projectFolder)
     : JStreamAudioWriteFTP(settings, internet, format), wav_(format, std::move(projectFolder)) {}
 
-JStreamAudioWriteWavFTP::~JStreamAudioWriteWavFTP() { Close(); }
+JStreamAudioWriteWavFTP::~JStreamAudioWriteWavFTP() {
+    Close();
+}
 
-bool JStreamAudioWriteWavFTP::IsReady() { return wav_.IsReady() && FtpReady(); }
+bool JStreamAudioWriteWavFTP::IsReady() {
+    return wav_.IsReady() && FtpReady();
+}
 
 void JStreamAudioWriteWavFTP::Open(const std::string& name) {
     wav_.Open(name);
@@ -73,9 +85,13 @@ JStreamAudioWriteMP2FTP::JStreamAudioWriteMP2FTP(const Settings& settings, Inter
                                                  std::string projectFolder)
     : JStreamAudioWriteFTP(settings, internet, format), folder_(std::move(projectFolder)) {}
 
-JStreamAudioWriteMP2FTP::~JStreamAudioWriteMP2FTP() { Close(); }
+JStreamAudioWriteMP2FTP::~JStreamAudioWriteMP2FTP() {
+    Close();
+}
 
-bool JStreamAudioWriteMP2FTP::IsReady() { return local_.IsGood() && FtpReady(); }
+bool JStreamAudioWriteMP2FTP::IsReady() {
+    return local_.IsGood() && FtpReady();
+}
 
 void JStreamAudioWriteMP2FTP::Open(const std::string& name) {
     // The local copy is complete on disk after every block, whatever happens to the upload.
@@ -88,6 +104,8 @@ void JStreamAudioWriteMP2FTP::WriteEncoded(const uint8_t* data, uint32_t count) 
     if (FtpReady()) JStreamWrFTP::Write(data, count);
 }
 
-void JStreamAudioWriteMP2FTP::Close() { CloseRemote(); }
+void JStreamAudioWriteMP2FTP::Close() {
+    CloseRemote();
+}
 
 }  // namespace mora

@@ -14,7 +14,7 @@
 namespace mora {
 
 class JStreamAudioWriteFTP : public JStreamAudioWrite, public JStreamWrFTP, public JStreamWrMP2 {
-public:
+  public:
     JStreamAudioWriteFTP(const Settings& settings, InternetState& internet,
                          const AudioWriteFormat& format);
     ~JStreamAudioWriteFTP() override;
@@ -28,7 +28,7 @@ public:
     void WriteSamples(const uint8_t* pcm, uint32_t bytes) override;
     void WriteEncoded(const uint8_t* data, uint32_t count) override;
 
-protected:
+  protected:
     bool FtpReady() { return JStreamWrFTP::IsReady(); }
     // The remote file and the encoder, after whatever the kind opens locally.
     void OpenRemote(const std::string& name);
@@ -37,12 +37,12 @@ protected:
 
     const AudioWriteFormat& format_;
 
-private:
+  private:
     std::vector<int16_t> samples_;
 };
 
 class JStreamAudioWriteWavFTP : public JStreamAudioWriteFTP {
-public:
+  public:
     JStreamAudioWriteWavFTP(const Settings& settings, InternetState& internet,
                             const AudioWriteFormat& format, std::string projectFolder);
     ~JStreamAudioWriteWavFTP() override;
@@ -52,12 +52,12 @@ public:
     void Close() override;
     void WriteSamples(const uint8_t* pcm, uint32_t bytes) override;
 
-private:
+  private:
     JStreamAudioWriteWavFile wav_;
 };
 
 class JStreamAudioWriteMP2FTP : public JStreamAudioWriteFTP {
-public:
+  public:
     JStreamAudioWriteMP2FTP(const Settings& settings, InternetState& internet,
                             const AudioWriteFormat& format, std::string projectFolder);
     ~JStreamAudioWriteMP2FTP() override;
@@ -67,7 +67,7 @@ public:
     void Close() override;
     void WriteEncoded(const uint8_t* data, uint32_t count) override;
 
-private:
+  private:
     std::string folder_;
     JStreamWrMP2File local_;
 };

@@ -81,8 +81,8 @@ BwfSource MakeBwfSource(const std::vector<PublishClip>& clips, const Settings& s
     source.umidOrg = settings.UmidOrg;
     source.umidUser = settings.UmidUser;
     for (int level = 0; level < 256; ++level)
-        source.levelToPeak[static_cast<size_t>(level)] =
-            static_cast<uint8_t>(std::min<uint16_t>(255, ReversePeak(tables, static_cast<uint8_t>(level))));
+        source.levelToPeak[static_cast<size_t>(level)] = static_cast<uint8_t>(
+            std::min<uint16_t>(255, ReversePeak(tables, static_cast<uint8_t>(level))));
     if (!clips.empty()) {
         source.firstRecording = clips.front().fileTime;
         source.mp2Recordings = clips.front().mp2;

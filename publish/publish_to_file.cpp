@@ -24,7 +24,8 @@ std::vector<FrameRange> ClipFrames(const PublishClip& clip, const EngineFormat& 
                                    uint32_t totalFrames) {
     std::vector<FrameRange> ranges;
     for (auto [b, e] : UncutStretches(clip)) {
-        const uint32_t first = std::min(Mp2FrameOfUnit(format, static_cast<int32_t>(b)), totalFrames);
+        const uint32_t first =
+            std::min(Mp2FrameOfUnit(format, static_cast<int32_t>(b)), totalFrames);
         const uint32_t end = std::min(Mp2FrameOfUnit(format, static_cast<int32_t>(e)), totalFrames);
         if (end > first) ranges.push_back({first, end});
     }
@@ -35,7 +36,8 @@ bool WritePcmClip(JStreamAudioWrite& writer, const PublishClip& clip, EngineForm
     JStreamAudioReadWavFile reader(format);
     if (reader.ReadLength(clip.recordingPath) == 0) return false;
     reader.SetFileName(clip.recordingPath);
-    std::vector<int16_t> unit(size_t{OutputFramesPerUnit(format)} * static_cast<size_t>(format.outputChannels));
+    std::vector<int16_t> unit(size_t{OutputFramesPerUnit(format)} *
+                              static_cast<size_t>(format.outputChannels));
     for (auto [b, e] : UncutStretches(clip)) {
         reader.StartAt(static_cast<int32_t>(b));
         for (uint32_t u = b; u < e; ++u) {
@@ -68,7 +70,8 @@ bool WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const Publ
         if (!reencoder) {
             while (at < end && writer.IsReady() && file.IsReadable()) {
                 chunk.resize(static_cast<size_t>(std::min<uint64_t>(kCopyChunk, end - at)));
-                if (!ReadBytes(file, chunk.data(), static_cast<uint32_t>(chunk.size()))) return false;
+                if (!ReadBytes(file, chunk.data(), static_cast<uint32_t>(chunk.size())))
+                    return false;
                 writer.WriteEncoded(chunk.data(), static_cast<uint32_t>(chunk.size()));
                 at += chunk.size();
             }
@@ -83,9 +86,10 @@ bool WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const Publ
             decoded.clear();
             decoder.DecodeFrame(chunk.data(), frameLength, clip.channels, decoded);
             for (uint32_t i = 0; i < kMp2FrameSamples; ++i)
-                left[i] = decoded.size() >= size_t{kMp2FrameSamples} * static_cast<size_t>(clip.channels)
-                              ? decoded[i * static_cast<uint32_t>(clip.channels)]
-                              : 0;
+                left[i] =
+                    decoded.size() >= size_t{kMp2FrameSamples} * static_cast<size_t>(clip.channels)
+                        ? decoded[i * static_cast<uint32_t>(clip.channels)]
+                        : 0;
             reencoder->EncodeMonoFrame(left.data());
         }
     }
@@ -103,7 +107,8 @@ uint32_t CountClipFrames(const std::vector<PublishClip>& clips, uint32_t levelSh
         format.stereo = clip.channels == 2;
         JStreamAudioReadMP2File reader(format);
         const bool readable = reader.ReadLength(clip.recordingPath) > 0;
-        for (FrameRange r : ClipFrames(clip, format, readable ? reader.Frames() : 0)) frames += r.end - r.first;
+        for (FrameRange r : ClipFrames(clip, format, readable ? reader.Frames() : 0))
+            frames += r.end - r.first;
     }
     return frames;
 }
@@ -143,8 +148,10 @@ std::string PublishToFile(const ToFileRequest& request, const Settings& settings
     }
     const bool mp2 = clips.front().mp2;
     for (const PublishClip& clip : clips) {
-        if (clip.mp2 != mp2 || (mp2 && !request.fast && clip.mp2BitrateIndex != clips.front().mp2BitrateIndex)) {
-            error = "the recordings differ in format or bitrate and cannot be published as one file";
+        if (clip.mp2 != mp2 ||
+            (mp2 && !request.fast && clip.mp2BitrateIndex != clips.front().mp2BitrateIndex)) {
+            error =
+                "the recordings differ in format or bitrate and cannot be published as one file";
             return {};
         }
     }
@@ -156,7 +163,8 @@ std::string PublishToFile(const ToFileRequest& request, const Settings& settings
     options.fastPublish = mp2 && request.fast;
     options.levelValuesPerSecond = format.levelValuesPerSecond;
     options.tickLow = static_cast<uint16_t>(TickCountMs());
-    const int bitrateIndex = options.fastPublish ? settings.FastPublishBitrateIndex : clips.front().mp2BitrateIndex;
+    const int bitrateIndex =
+        options.fastPublish ? settings.FastPublishBitrateIndex : clips.front().mp2BitrateIndex;
     options.mp2BitrateKbps = kMp2BitratesKbps[static_cast<size_t>(std::min(bitrateIndex, 11))];
     const BwfMetadata metadata = BuildBwfMetadata(MakeBwfSource(clips, settings, tables, options));
 
@@ -164,7 +172,8 @@ std::string PublishToFile(const ToFileRequest& request, const Settings& settings
         JStreamAudioWriteBWFWavFile writer(format, folder);
         writer.SetMetadata(metadata);
         writer.Open(request.name);
-        const bool ok = writer.IsReady() && WriteClipAudio(writer, nullptr, clips, metadata.channels, kShift);
+        const bool ok =
+            writer.IsReady() && WriteClipAudio(writer, nullptr, clips, metadata.channels, kShift);
         writer.Finish();
         writer.Close();
         if (!ok || !writer.IsGood()) return {};
@@ -174,9 +183,9 @@ std::string PublishToFile(const ToFileRequest& request, const Settings& settings
     if (!writer.SetBitrate(bitrateIndex, format.levelValuesPerSecond)) return {};
     writer.SetMetadata(metadata, CountClipFrames(clips, kShift), false);
     writer.Open(request.name);
-    const bool ok = writer.IsReady() &&
-                    WriteClipAudio(writer, options.fastPublish ? &writer : nullptr, clips,
-                                   metadata.channels, kShift);
+    const bool ok =
+        writer.IsReady() && WriteClipAudio(writer, options.fastPublish ? &writer : nullptr, clips,
+                                           metadata.channels, kShift);
     writer.Finish();
     writer.Close();
     if (!ok || !writer.IsGood()) return {};

@@ -21,8 +21,7 @@ uint32_t CountClipFrames(const std::vector<PublishClip>& clips, uint32_t levelSh
 // WriteEncoded, or, with `reencoder`, decoded, reduced to the left channel and encoded again.
 // False when the writer stopped being ready or a recording could not be read.
 bool WriteClipAudio(JStreamAudioWrite& writer, JStreamWrMP2* reencoder,
-                    const std::vector<PublishClip>& clips, int outputChannels,
-                    uint32_t levelShift);
+                    const std::vector<PublishClip>& clips, int outputChannels, uint32_t levelShift);
 
 struct ToFileRequest {
     std::vector<std::string> recordings;

@@ -21,7 +21,8 @@ std::optional<std::vector<std::string>> ReadTokens(const std::string& path) {
     std::vector<std::string> tokens;
     std::string word;
     while (in >> word) {
-        for (size_t i = 0; i < word.size(); i += kMaxToken) tokens.push_back(word.substr(i, kMaxToken));
+        for (size_t i = 0; i < word.size(); i += kMaxToken)
+            tokens.push_back(word.substr(i, kMaxToken));
     }
     return tokens;
 }
@@ -30,7 +31,9 @@ bool StartsWith(const std::string& token, const std::string& prefix) {
     return token.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool IsHeader(const std::string& token) { return !token.empty() && token[0] == '['; }
+bool IsHeader(const std::string& token) {
+    return !token.empty() && token[0] == '[';
+}
 
 // Index of the section header token, or tokens.size().
 size_t FindSection(const std::vector<std::string>& tokens, const std::string& section) {
@@ -107,7 +110,8 @@ void IniWriteInt(const std::string& section, const std::string& key, int value,
     if (at == tokens->size()) out += KeyLine(key, value);
     // The normalised copy is written beside the file and then takes its place.
     const std::string temp = FolderOf(path) + "temp.ini";
-    if (!WriteWhole(temp, out) || std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
+    if (!WriteWhole(temp, out) || std::rename(temp.c_str(), path.c_str()) != 0)
+        std::remove(temp.c_str());
 }
 
 }  // namespace mora

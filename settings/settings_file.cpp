@@ -5,9 +5,9 @@
 
 #include "platform/ui_services.h"
 #include "settings/settings.h"
+#include "stream/jstream_file.h"
 #include "stream/replace_file.h"
 #include "stream/versioned_io.h"
-#include "stream/jstream_file.h"
 
 namespace mora {
 namespace {
@@ -43,8 +43,8 @@ void Fields(Io& io, Settings& s) {
     io.Int(s.FtpPassive);
     if constexpr (Io::kReading) {
         FtpProfile& p0 = s.FtpProfiles[0];
-        p0 = FtpProfile{s.FtpServer, s.FtpServer, s.FtpUser, s.FtpPassword, s.FtpDestDir,
-                        s.FtpPassive};
+        p0 = FtpProfile{s.FtpServer,   s.FtpServer,  s.FtpUser,
+                        s.FtpPassword, s.FtpDestDir, s.FtpPassive};
         s.EqProfiles[0].Bands = s.EqBands;
         s.EqProfiles[0].EqOn = s.EqOn;
         s.EqProfiles[0].Name = s.EqProfileName;

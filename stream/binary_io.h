@@ -18,18 +18,19 @@ namespace mora {
 bool ReadBytes(JStream& stream, void* target, uint32_t count);
 
 template <typename T>
-    requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 bool ReadLE(JStream& stream, T& value) {
     uint8_t bytes[sizeof(T)];
     if (!ReadBytes(stream, bytes, sizeof(T))) return false;
     std::make_unsigned_t<T> v = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) v |= static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i);
+    for (size_t i = 0; i < sizeof(T); ++i)
+        v |= static_cast<std::make_unsigned_t<T>>(bytes[i]) << (8 * i);
     value = static_cast<T>(v);
     return true;
 }
 
 template <typename T>
-    requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 void WriteLE(JStream& stream, T value) {
     uint8_t bytes[sizeof(T)];
     auto v = static_cast<std::make_unsigned_t<T>>(value);

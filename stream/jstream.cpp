@@ -4,7 +4,9 @@ namespace mora {
 
 void JStream::SetPosition(int32_t) {}
 
-uint32_t JStream::GetPosition() { return 0; }
+uint32_t JStream::GetPosition() {
+    return 0;
+}
 
 void JStream::Skip(int32_t) {}
 

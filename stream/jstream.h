@@ -10,7 +10,7 @@
 namespace mora {
 
 class JStream {
-public:
+  public:
     enum StateBit : uint32_t { good = 1, open = 2, readMode = 4, atEnd = 8 };
 
     JStream() = default;

@@ -13,14 +13,18 @@
 
 namespace mora {
 
-JStreamFile::JStreamFile(const std::string& path, bool forReading) { Open(path, forReading); }
+JStreamFile::JStreamFile(const std::string& path, bool forReading) {
+    Open(path, forReading);
+}
 
 JStreamFile::JStreamFile(const std::string& path, Access access, Share share,
                          Disposition disposition, uint32_t attributes) {
     OpenEx(path, access, share, disposition, attributes);
 }
 
-JStreamFile::~JStreamFile() { Close(); }
+JStreamFile::~JStreamFile() {
+    Close();
+}
 
 bool JStreamFile::OpenHandle(const std::string& path, int flags) {
     int fd;
@@ -69,9 +73,14 @@ void JStreamFile::OpenEx(const std::string& path, Access access, Share, Disposit
     }
     int flags = reading ? O_RDONLY : O_WRONLY;
     switch (disposition) {
-        case Disposition::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
-        case Disposition::OpenExisting: break;
-        case Disposition::OpenAlways: flags |= O_CREAT; break;
+        case Disposition::CreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case Disposition::OpenExisting:
+            break;
+        case Disposition::OpenAlways:
+            flags |= O_CREAT;
+            break;
     }
     if (!OpenHandle(path, flags)) ReportSystemError("CreateFile");
 }
@@ -145,9 +154,13 @@ void JStreamFile::Move(int64_t offset, int whence) {
     }
 }
 
-void JStreamFile::SetPosition(int32_t position) { Move(position, SEEK_SET); }
+void JStreamFile::SetPosition(int32_t position) {
+    Move(position, SEEK_SET);
+}
 
-void JStreamFile::Skip(int32_t offset) { Move(offset, SEEK_CUR); }
+void JStreamFile::Skip(int32_t offset) {
+    Move(offset, SEEK_CUR);
+}
 
 uint32_t JStreamFile::GetPosition() {
     if (!IsReady()) return 0;

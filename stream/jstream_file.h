@@ -10,7 +10,7 @@
 namespace mora {
 
 class JStreamFile : public JStream {
-public:
+  public:
     enum class Access { Read, Write };
     enum class Disposition { CreateAlways, OpenExisting, OpenAlways };
     // Kept for the callers' sake; file sharing is not enforced on this system.
@@ -51,7 +51,7 @@ public:
 
     int Handle() const { return handle_; }
 
-private:
+  private:
     // Opens `path` with POSIX flags; on success sets good and open and clears atEnd.
     bool OpenHandle(const std::string& path, int flags);
     void Move(int64_t offset, int whence);

@@ -5,7 +5,9 @@
 
 namespace mora {
 
-JStreamMemory::JStreamMemory() { state = good | open; }
+JStreamMemory::JStreamMemory() {
+    state = good | open;
+}
 
 JStreamMemory::JStreamMemory(const void* bytes, size_t size)
     : JStreamMemory(std::vector<uint8_t>(static_cast<const uint8_t*>(bytes),
@@ -24,7 +26,9 @@ void JStreamMemory::SetPosition(int32_t position) {
     position_ = static_cast<size_t>(position);
 }
 
-uint32_t JStreamMemory::GetPosition() { return IsReady() ? static_cast<uint32_t>(position_) : 0; }
+uint32_t JStreamMemory::GetPosition() {
+    return IsReady() ? static_cast<uint32_t>(position_) : 0;
+}
 
 void JStreamMemory::Skip(int32_t offset) {
     if (!IsReady()) return;

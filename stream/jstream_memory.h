@@ -12,7 +12,7 @@
 namespace mora {
 
 class JStreamMemory : public JStream {
-public:
+  public:
     // An empty stream open for writing.
     JStreamMemory();
     // A stream open for reading `bytes`.
@@ -28,7 +28,7 @@ public:
     uint32_t GetSize() const { return static_cast<uint32_t>(bytes_.size()); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     size_t position_ = 0;
 };

@@ -10,13 +10,20 @@ namespace mora {
 namespace {
 const char* FixedNetText(int code) {
     switch (code) {
-        case 12002: return "Timeout";
-        case 12007: return "Servername not resolved";
-        case 12013: return "Incorrect username";
-        case 12014: return "Incorrect username or password";
-        case 12029: return "Cannot connect";
-        case 12031: return "Connection lost";
-        default: return nullptr;
+        case 12002:
+            return "Timeout";
+        case 12007:
+            return "Servername not resolved";
+        case 12013:
+            return "Incorrect username";
+        case 12014:
+            return "Incorrect username or password";
+        case 12029:
+            return "Cannot connect";
+        case 12031:
+            return "Connection lost";
+        default:
+            return nullptr;
     }
 }
 
@@ -33,7 +40,9 @@ std::string SystemErrorMessage(const std::string& text, int code) {
     return text + " " + std::to_string(code);
 }
 
-void ReportSystemError(const std::string& text) { ReportSystemError(text, errno); }
+void ReportSystemError(const std::string& text) {
+    ReportSystemError(text, errno);
+}
 
 void ReportSystemError(const std::string& text, int code) {
     ShowError(SystemErrorMessage(text, code));

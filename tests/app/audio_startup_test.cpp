@@ -45,7 +45,9 @@ TEST(AudioStartup, TheExternalInterfaceIsFoundByName) {
     OpenProgramAudio(state, loop, "null+maycom");
     DetectExternalInterface(state);
     ASSERT_TRUE(state.interfaceFound);
-    EXPECT_EQ(state.audio->InputDevices()[static_cast<size_t>(state.interfaceDevice)].rfind("MAYCOM", 0), 0u);
+    EXPECT_EQ(
+        state.audio->InputDevices()[static_cast<size_t>(state.interfaceDevice)].rfind("MAYCOM", 0),
+        0u);
     EXPECT_EQ(state.settings.CompensateInCodecs, 0);
 }
 

@@ -9,9 +9,13 @@
 
 namespace mora::test {
 
-std::string Q(const std::string& path) { return ShellQuote(path); }
+std::string Q(const std::string& path) {
+    return ShellQuote(path);
+}
 
-bool Shell(const std::string& command) { return RunQuietly(command); }
+bool Shell(const std::string& command) {
+    return RunQuietly(command);
+}
 
 std::vector<int16_t> ReadRaw16(const std::string& path) {
     const auto bytes = ReadFileBytes(path);

@@ -17,7 +17,8 @@ BwfSource TwoClips() {
     BwfSource s;
     s.firstRecording = {2026, 12, 8, 9, 5, 7, 250};
     s.recordingRate = 44100;
-    for (int i = 0; i < 256; ++i) s.levelToPeak[static_cast<size_t>(i)] = static_cast<uint8_t>(i < 80 ? 255 - 3 * i : 0);
+    for (int i = 0; i < 256; ++i)
+        s.levelToPeak[static_cast<size_t>(i)] = static_cast<uint8_t>(i < 80 ? 255 - 3 * i : 0);
     BwfClip a;
     a.name = "Mayor";
     a.levels = std::vector<uint8_t>(25, 40);
@@ -95,8 +96,9 @@ TEST(BwfMetadata, BextFieldsHistoryAndUmid) {
     s.description = std::string(300, 'd');
     m = BuildBwfMetadata(s);
     const std::string mp2History(m.history.begin(), m.history.end());
-    EXPECT_EQ(mp2History.substr(0, mp2History.find('\0')),
-              "A=PCM,F=44100,W=16,M=mono\r\nA=MPEG1L2,F=48000,B=48,W=16,M=mono,T=Mora by Quorvane \r\n");
+    EXPECT_EQ(
+        mp2History.substr(0, mp2History.find('\0')),
+        "A=PCM,F=44100,W=16,M=mono\r\nA=MPEG1L2,F=48000,B=48,W=16,M=mono,T=Mora by Quorvane \r\n");
     EXPECT_EQ(m.header[20 + 254], 'd');
     EXPECT_EQ(m.header[20 + 255], 0);  // 255 characters and a zero
 }
@@ -105,7 +107,8 @@ std::vector<uint8_t> Tone(uint32_t frames, int channels) {
     std::vector<uint8_t> out;
     for (uint32_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) {
-            auto v = static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(2 * std::numbers::pi * 1000 * i / 44100.0)));
+            auto v = static_cast<uint16_t>(
+                static_cast<int16_t>(8000 * std::sin(2 * std::numbers::pi * 1000 * i / 44100.0)));
             out.push_back(static_cast<uint8_t>(v));
             out.push_back(static_cast<uint8_t>(v >> 8));
         }
@@ -123,7 +126,8 @@ TEST(BwfFileWriters, PcmPublicationIs48kWithConsistentChunks) {
     ASSERT_TRUE(w.IsReady());
     const auto pcm = Tone(44100 * 1235 / 20, 2);
     for (size_t at = 0; at < pcm.size(); at += 17640)
-        w.WriteSamples(pcm.data() + at, static_cast<uint32_t>(std::min<size_t>(17640, pcm.size() - at)));
+        w.WriteSamples(pcm.data() + at,
+                       static_cast<uint32_t>(std::min<size_t>(17640, pcm.size() - at)));
     w.Finish();
     w.Close();
     auto b = test::ReadFileBytes(dir.File("pub_News.wav"));
@@ -142,7 +146,8 @@ TEST(BwfFileWriters, PcmPublicationIs48kWithConsistentChunks) {
 
     std::string probe = test::CaptureCommand(
         "ffprobe -v error -show_entries stream=sample_rate,channels:format=duration:format_tags "
-        "-of default=nw=1 " + dir.File("pub_News.wav"));
+        "-of default=nw=1 " +
+        dir.File("pub_News.wav"));
     EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
     EXPECT_NE(probe.find("channels=2"), std::string::npos) << probe;
     // ffprobe names the bext fields in its own terms.
@@ -152,7 +157,8 @@ TEST(BwfFileWriters, PcmPublicationIs48kWithConsistentChunks) {
     EXPECT_NE(probe.find("TAG:originator_reference=Mora"), std::string::npos) << probe;
     EXPECT_NE(probe.find("TAG:date=2026-12-08"), std::string::npos) << probe;
     EXPECT_NE(probe.find("TAG:creation_time=09:05:07"), std::string::npos) << probe;
-    EXPECT_NE(probe.find("TAG:coding_history=A=PCM,F=44100,W=16,M=stereo"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("TAG:coding_history=A=PCM,F=44100,W=16,M=stereo"), std::string::npos)
+        << probe;
 }
 
 TEST(BwfFileWriters, MpegPublicationHasItsSizesComputedAhead) {
@@ -170,7 +176,8 @@ TEST(BwfFileWriters, MpegPublicationHasItsSizesComputedAhead) {
     ASSERT_TRUE(w.IsReady());
     const auto pcm = Tone(44100 * 1235 / 20, 2);
     for (size_t at = 0; at < pcm.size(); at += 17640)
-        w.WriteSamples(pcm.data() + at, static_cast<uint32_t>(std::min<size_t>(17640, pcm.size() - at)));
+        w.WriteSamples(pcm.data() + at,
+                       static_cast<uint32_t>(std::min<size_t>(17640, pcm.size() - at)));
     w.Finish();
     w.Close();
     const std::string path = dir.File("pub_News.mp2");
@@ -181,8 +188,10 @@ TEST(BwfFileWriters, MpegPublicationHasItsSizesComputedAhead) {
     EXPECT_EQ(walk.Find("data")->size, frames * 384);
     EXPECT_EQ(Le32(b, walk.Find("fact")->offset), frames * 1152);
     EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -i " + path + " -f null - 2>&1"), "");
-    EXPECT_NE(test::CaptureCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,bit_rate "
-                                   "-of default=nw=1 " + path)
+    EXPECT_NE(test::CaptureCommand(
+                  "ffprobe -v error -show_entries stream=codec_name,sample_rate,bit_rate "
+                  "-of default=nw=1 " +
+                  path)
                   .find("codec_name=mp2\nsample_rate=48000"),
               std::string::npos);
 }

@@ -16,11 +16,11 @@ namespace mora {
 namespace {
 
 class CollectingWriter : public JStreamWrMP2 {
-public:
+  public:
     std::vector<uint8_t> bytes;
     std::vector<uint32_t> blocks;
 
-protected:
+  protected:
     void WriteEncoded(const uint8_t* data, uint32_t count) override {
         blocks.push_back(count);
         bytes.insert(bytes.end(), data, data + count);
@@ -31,8 +31,9 @@ std::vector<int16_t> Sine(uint32_t rate, uint32_t frames, int channels, double h
     std::vector<int16_t> pcm(frames * static_cast<uint32_t>(channels));
     for (uint32_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            pcm[i * static_cast<uint32_t>(channels) + static_cast<uint32_t>(c)] = static_cast<int16_t>(
-                12000 * std::sin(2 * std::numbers::pi * hz * (c + 1) * i / rate));
+            pcm[i * static_cast<uint32_t>(channels) + static_cast<uint32_t>(c)] =
+                static_cast<int16_t>(12000 *
+                                     std::sin(2 * std::numbers::pi * hz * (c + 1) * i / rate));
     return pcm;
 }
 
@@ -123,17 +124,23 @@ TEST(Mp2Encoder, RecordingAt441kDecodesCleanlyAt48kWithTheRightLength) {
         EXPECT_GE(count, 125) << stereo;
         EXPECT_LE(count, 126) << stereo;
 
-        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "") << stereo;
+        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"),
+                  "")
+            << stereo;
         const std::string mpg123 = test::CaptureCommand("mpg123 -t " + path + " 2>&1");
         EXPECT_NE(mpg123.find("finished."), std::string::npos) << mpg123;
         EXPECT_EQ(mpg123.find("rror"), std::string::npos) << mpg123;
-        EXPECT_EQ(test::CaptureCommand("mediainfo --Inform='Audio;%Format_Profile%,%SamplingRate%' " + path),
+        EXPECT_EQ(test::CaptureCommand(
+                      "mediainfo --Inform='Audio;%Format_Profile%,%SamplingRate%' " + path),
                   "Layer 2,48000\n");
-        std::string probe = test::CaptureCommand("ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
-                                "-of default=nw=1 " + path);
+        std::string probe = test::CaptureCommand(
+            "ffprobe -v error -show_entries stream=sample_rate,channels,bit_rate "
+            "-of default=nw=1 " +
+            path);
         EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
         EXPECT_NE(probe.find(stereo ? "channels=2" : "channels=1"), std::string::npos) << probe;
-        EXPECT_NE(probe.find(stereo ? "bit_rate=128000" : "bit_rate=64000"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(stereo ? "bit_rate=128000" : "bit_rate=64000"), std::string::npos)
+            << probe;
     }
 }
 

@@ -46,7 +46,8 @@ TEST(Resampler, KeepsTheFrequencyAndLevelOfASine) {
     const double amplitude = 16000;
     std::vector<int16_t> input(44100 * 2);
     for (size_t i = 0; i < input.size(); ++i)
-        input[i] = static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * 1000 * i / 44100.0));
+        input[i] =
+            static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * 1000 * i / 44100.0));
     Resampler r;
     r.Reset(44100);
     std::vector<int16_t> out;

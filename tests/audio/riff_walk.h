@@ -38,13 +38,15 @@ inline RiffWalk WalkRiff(const std::vector<uint8_t>& b) {
         return w;
     }
     if (Le32(b, 4) != b.size() - 8) {
-        w.problem = "RIFF size " + std::to_string(Le32(b, 4)) + " for " + std::to_string(b.size()) + " bytes";
+        w.problem = "RIFF size " + std::to_string(Le32(b, 4)) + " for " + std::to_string(b.size()) +
+                    " bytes";
         return w;
     }
     size_t at = 12;
     while (at + 8 <= b.size()) {
-        RiffChunk c{std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4),
-                    static_cast<uint32_t>(at + 8), Le32(b, at + 4)};
+        RiffChunk c{
+            std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4),
+            static_cast<uint32_t>(at + 8), Le32(b, at + 4)};
         if (c.offset + uint64_t{c.size} > b.size()) {
             w.problem = "chunk " + c.id + " runs past the end";
             return w;

@@ -18,7 +18,8 @@ std::vector<uint8_t> SineBytes(uint32_t frames, int channels, uint32_t rate) {
     std::vector<uint8_t> out;
     for (uint32_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) {
-            auto v = static_cast<int16_t>(10000 * std::sin(2 * std::numbers::pi * 440 * (c + 1) * i / rate));
+            auto v = static_cast<int16_t>(
+                10000 * std::sin(2 * std::numbers::pi * 440 * (c + 1) * i / rate));
             out.push_back(static_cast<uint8_t>(v));
             out.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
         }
@@ -48,19 +49,22 @@ TEST(WavWriter, StereoRecordingKeepsEveryByteAndPatchesTheSizes) {
     const auto pcm = SineBytes(44100, 2, 44100);
     // Uneven buffers fill the write-behind buffer more than once per call.
     for (size_t at = 0; at < pcm.size();) {
-        uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(pcm.size() - at), at % 3 ? 17640 : 70000);
+        uint32_t n =
+            std::min<uint32_t>(static_cast<uint32_t>(pcm.size() - at), at % 3 ? 17640 : 70000);
         w.WriteSamples(pcm.data() + at, n);
         at += n;
     }
     w.Close();
     auto b = test::ReadFileBytes(dir.File("Storm02.wav"));
     ASSERT_EQ(b.size(), 44 + pcm.size());
-    EXPECT_EQ(Le32(b, 28), 176400u);   // bytes per second
-    EXPECT_EQ(b[32], 4);               // block align
+    EXPECT_EQ(Le32(b, 28), 176400u);  // bytes per second
+    EXPECT_EQ(b[32], 4);              // block align
     EXPECT_EQ(Le32(b, 40), pcm.size());
     EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), b.begin() + 44));
-    std::string probe = test::CaptureCommand("ffprobe -v error -show_entries stream=sample_rate,channels "
-                                             "-of default=nw=1 " + dir.File("Storm02.wav"));
+    std::string probe = test::CaptureCommand(
+        "ffprobe -v error -show_entries stream=sample_rate,channels "
+        "-of default=nw=1 " +
+        dir.File("Storm02.wav"));
     EXPECT_EQ(probe, "sample_rate=44100\nchannels=2\n");
 }
 
@@ -79,7 +83,8 @@ TEST(WavWriter, OpeningTwiceReportsAndClosesAndSizeLimitStopsCleanly) {
     limited.Open("C");
     const auto pcm = SineBytes(20000, 1, 44100);  // 40000 bytes a buffer
     int accepted = 0;
-    for (int i = 0; i < 5 && limited.IsReady(); ++i, ++accepted) limited.WriteSamples(pcm.data(), 40000);
+    for (int i = 0; i < 5 && limited.IsReady(); ++i, ++accepted)
+        limited.WriteSamples(pcm.data(), 40000);
     EXPECT_FALSE(limited.IsReady());
     EXPECT_EQ(accepted, 3);  // the third buffer would have passed the limit
     limited.Close();
@@ -100,11 +105,14 @@ TEST(Mp2FileWriter, RecordingDecodesCleanlyInBothFileModes) {
         w.Close();
         const std::string path = dir.File(append ? "Append.mp2" : "Plain.mp2");
         EXPECT_EQ(test::ReadFileBytes(path).size() % 192, 0u);
-        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"), "");
-        EXPECT_NE(test::CaptureCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate "
-                                       "-of default=nw=1 " + path)
-                      .find("codec_name=mp2\nsample_rate=48000"),
-                  std::string::npos);
+        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + path + " -f null - 2>&1"),
+                  "");
+        EXPECT_NE(
+            test::CaptureCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate "
+                                 "-of default=nw=1 " +
+                                 path)
+                .find("codec_name=mp2\nsample_rate=48000"),
+            std::string::npos);
     }
 }
 

@@ -16,7 +16,8 @@ CliResult RunCli(const std::vector<std::string>& args) {
     TempDir dir;
     std::string command = ShellQuote(cli);
     for (const auto& a : args) command += " " + ShellQuote(a);
-    command += " >" + ShellQuote(dir.File("out")) + " 2>" + ShellQuote(dir.File("err")) + " </dev/null";
+    command +=
+        " >" + ShellQuote(dir.File("out")) + " 2>" + ShellQuote(dir.File("err")) + " </dev/null";
     int raw = std::system(command.c_str());
     CliResult r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -18,7 +18,8 @@ using test::RunCli;
 using test::Shell;
 
 std::string Probe(const std::string& path, const std::string& entries) {
-    return test::CaptureCommand("ffprobe -v error -show_entries " + entries + " -of default=nw=1 " + Q(path));
+    return test::CaptureCommand("ffprobe -v error -show_entries " + entries + " -of default=nw=1 " +
+                                Q(path));
 }
 
 // Zero crossings per second of the first channel, decoded by ffmpeg at 48 kHz.
@@ -34,20 +35,26 @@ TEST(CliEncode, WavBecomes48kMp2AndKeepsItsPitch) {
     test::TempDir dir;
     for (auto [rate, channels] : {std::pair{44100, 1}, {48000, 2}}) {
         const std::string wav = dir.File("in" + std::to_string(rate) + ".wav");
-        ASSERT_TRUE(Shell("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " +
-                          Q(wav) + " synth 4 sine 1000 vol 0.5"));
+        ASSERT_TRUE(Shell("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
+                          " -b 16 " + Q(wav) + " synth 4 sine 1000 vol 0.5"));
         const std::string mp2 = dir.File("out" + std::to_string(rate) + ".mp2");
         auto r = RunCli({"encode", wav, mp2, "--bitrate-index", channels == 2 ? "7" : "3"});
         ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + Q(mp2) + " -f null - 2>&1"), "");
+        EXPECT_EQ(test::CaptureCommand("ffmpeg -v error -xerror -i " + Q(mp2) + " -f null - 2>&1"),
+                  "");
         const std::string probe = Probe(mp2, "stream=sample_rate,channels,bit_rate");
         EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
         EXPECT_NE(probe.find("channels=" + std::to_string(channels)), std::string::npos) << probe;
-        EXPECT_NE(probe.find(channels == 2 ? "bit_rate=128000" : "bit_rate=64000"), std::string::npos);
+        EXPECT_NE(probe.find(channels == 2 ? "bit_rate=128000" : "bit_rate=64000"),
+                  std::string::npos);
         EXPECT_NEAR(Frequency(mp2, dir.File("raw")), 1000, 5) << rate;
     }
-    EXPECT_EQ(RunCli({"encode", dir.File("in44100.wav"), dir.File("x.mp2"), "--bitrate-index", "12"}).status, 2);
-    ASSERT_TRUE(Shell("sox -n -r 22050 -c 1 -b 16 " + Q(dir.File("low.wav")) + " synth 1 sine 500"));
+    EXPECT_EQ(
+        RunCli({"encode", dir.File("in44100.wav"), dir.File("x.mp2"), "--bitrate-index", "12"})
+            .status,
+        2);
+    ASSERT_TRUE(
+        Shell("sox -n -r 22050 -c 1 -b 16 " + Q(dir.File("low.wav")) + " synth 1 sine 500"));
     auto refused = RunCli({"encode", dir.File("low.wav"), dir.File("low.mp2")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(refused.err.empty());
@@ -55,8 +62,10 @@ TEST(CliEncode, WavBecomes48kMp2AndKeepsItsPitch) {
 
 TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
     test::TempDir dir;
-    ASSERT_TRUE(Shell("sox -n -r 44100 -c 1 -b 16 " + Q(dir.File("Rec01.wav")) + " synth 3 sine 440 vol 0.5"));
-    ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + Q(dir.File("Rec02.wav")) + " synth 2 sine 880 vol 0.5"));
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 1 -b 16 " + Q(dir.File("Rec01.wav")) +
+                      " synth 3 sine 440 vol 0.5"));
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + Q(dir.File("Rec02.wav")) +
+                      " synth 2 sine 880 vol 0.5"));
     // Rec01: crop to [10, 60), cut [20, 30), markers at 15 (kept) and 25 (cut away).
     RecordingEdit edit;
     edit.levelCount = 60;
@@ -70,8 +79,8 @@ TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
     edit.cutCount = 1;
     ASSERT_TRUE(SaveVuFile(edit, dir.File("Rec01.jvu")));
 
-    auto r = RunCli({"bwf", "Story", dir.File("Rec01.wav"), dir.File("Rec02.wav"), "--description", "Flood",
-                     "--ini", dir.File("none.sup")});
+    auto r = RunCli({"bwf", "Story", dir.File("Rec01.wav"), dir.File("Rec02.wav"), "--description",
+                     "Flood", "--ini", dir.File("none.sup")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, dir.File("pub_Story.wav") + "\n");
     EXPECT_TRUE(test::FileExists(dir.File("Rec02.jvu")));  // built from the audio
@@ -82,22 +91,28 @@ TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
     const auto* data = walk.Find("data");
     EXPECT_EQ(data->size, 167u * 1152 * 4);
     const auto* qlty = walk.Find("qlty");
-    const std::string report(bytes.begin() + qlty->offset + 16, bytes.begin() + qlty->offset + qlty->size);
+    const std::string report(bytes.begin() + qlty->offset + 16,
+                             bytes.begin() + qlty->offset + qlty->size);
     EXPECT_NE(report.find("C=N000, TS=00:00:00:2, T=Rec01.wavM0\r\n"), std::string::npos) << report;
     EXPECT_EQ(report.find("M1"), std::string::npos) << report;
     EXPECT_NE(report.find("C=N001, TS=00:00:02:0, T=Rec02.wav\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("C=N002, TS=00:00:04:0, T=End\r\n"), std::string::npos) << report;
-    const std::string probe = Probe(dir.File("pub_Story.wav"), "stream=sample_rate,channels:format_tags=comment");
+    const std::string probe =
+        Probe(dir.File("pub_Story.wav"), "stream=sample_rate,channels:format_tags=comment");
     EXPECT_NE(probe.find("sample_rate=48000\nchannels=2"), std::string::npos) << probe;
     EXPECT_NE(probe.find("TAG:comment=Flood"), std::string::npos) << probe;
 }
 
 TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
     test::TempDir dir;
-    ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + Q(dir.File("src.wav")) + " synth 3 sine 1000 vol 0.5"));
-    ASSERT_EQ(RunCli({"encode", dir.File("src.wav"), dir.File("Rec01.mp2"), "--bitrate-index", "7"}).status, 0);
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + Q(dir.File("src.wav")) +
+                      " synth 3 sine 1000 vol 0.5"));
+    ASSERT_EQ(RunCli({"encode", dir.File("src.wav"), dir.File("Rec01.mp2"), "--bitrate-index", "7"})
+                  .status,
+              0);
     for (bool fast : {false, true}) {
-        std::vector<std::string> args = {"bwf", fast ? "Fast" : "Copy", dir.File("Rec01.mp2"), "--ini", dir.File("none.sup")};
+        std::vector<std::string> args = {"bwf", fast ? "Fast" : "Copy", dir.File("Rec01.mp2"),
+                                         "--ini", dir.File("none.sup")};
         if (fast) args.push_back("--fast");
         auto r = RunCli(args);
         ASSERT_EQ(r.status, 0) << r.err;
@@ -109,7 +124,8 @@ TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
         const std::string probe = Probe(out, "stream=codec_name,channels,bit_rate");
         EXPECT_NE(probe.find("codec_name=mp2"), std::string::npos) << probe;
         EXPECT_NE(probe.find(fast ? "channels=1" : "channels=2"), std::string::npos) << probe;
-        EXPECT_NE(probe.find(fast ? "bit_rate=48000" : "bit_rate=128000"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(fast ? "bit_rate=48000" : "bit_rate=128000"), std::string::npos)
+            << probe;
         EXPECT_NEAR(Frequency(out, dir.File("raw")), 1000, 5);
     }
 }

@@ -49,8 +49,9 @@ TEST(CliSettings, ShowReportsAMissingFileButStillPrintsDefaults) {
 TEST(CliSettings, SetChangesNamedFieldsOrRefusesAndLeavesTheFile) {
     test::TempDir dir;
     const std::string ini = dir.File("MoraIni.sup");
-    auto r = RunCli({"settings", "set", "FtpServer=ftp.radio.example:2121", "FtpProfiles[3].Server=host",
-                     "EqBands[0].Gain=-30", "UmidOrg[1]=65", "--ini", ini});
+    auto r =
+        RunCli({"settings", "set", "FtpServer=ftp.radio.example:2121", "FtpProfiles[3].Server=host",
+                "EqBands[0].Gain=-30", "UmidOrg[1]=65", "--ini", ini});
     ASSERT_EQ(r.status, 0) << r.err;
     Settings s;
     ASSERT_TRUE(LoadSettings(s, ini));

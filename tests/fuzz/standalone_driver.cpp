@@ -24,7 +24,9 @@ void Run(const Bytes& input) {
 
 Bytes Mutate(const Bytes& seed, std::mt19937& rng) {
     Bytes out = seed;
-    auto pick = [&](size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(rng) : 0; };
+    auto pick = [&](size_t n) {
+        return n ? std::uniform_int_distribution<size_t>(0, n - 1)(rng) : 0;
+    };
     switch (rng() % 5) {
         case 0:  // truncate
             out.resize(pick(out.size() + 1));

@@ -34,5 +34,4 @@ inline InternetState ShortTimeouts() {
     return internet;
 }
 
-
 }  // namespace mora::test

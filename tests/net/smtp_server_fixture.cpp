@@ -133,5 +133,4 @@ uint16_t UnusedPort() {
     return ntohs(a.sin_port);
 }
 
-
 }  // namespace mora::test

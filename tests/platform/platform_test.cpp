@@ -16,9 +16,13 @@ TEST(Utf16, ConvertsBothWaysAndReplacesMalformedInput) {
     std::u16string units = Utf8ToUtf16(text);
     EXPECT_EQ(units, (std::u16string{u'a', 0xE9, 0x20AC, 0xD83C, 0xDFA4}));
     EXPECT_EQ(Utf16ToUtf8(units), text);
-    EXPECT_EQ(Utf8ToUtf16("\xFF" "b\xC3"), (std::u16string{0xFFFD, u'b', 0xFFFD}));
+    EXPECT_EQ(Utf8ToUtf16("\xFF"
+                          "b\xC3"),
+              (std::u16string{0xFFFD, u'b', 0xFFFD}));
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), (std::u16string{0xFFFD, 0xFFFD}));  // overlong '/'
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBD" "x");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x'}),
+              "\xEF\xBF\xBD"
+              "x");
 }
 
 TEST(ProgramDir, OverrideAddsTheSlashAndPathsSplitAtTheLastSlash) {

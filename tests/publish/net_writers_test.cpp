@@ -18,7 +18,8 @@ namespace {
 std::vector<uint8_t> Tone(uint32_t frames) {
     std::vector<uint8_t> out;
     for (uint32_t i = 0; i < frames; ++i) {
-        auto v = static_cast<uint16_t>(static_cast<int16_t>(9000 * std::sin(2 * std::numbers::pi * 700 * i / 44100.0)));
+        auto v = static_cast<uint16_t>(
+            static_cast<int16_t>(9000 * std::sin(2 * std::numbers::pi * 700 * i / 44100.0)));
         out.push_back(static_cast<uint8_t>(v));
         out.push_back(static_cast<uint8_t>(v >> 8));
     }
@@ -27,7 +28,8 @@ std::vector<uint8_t> Tone(uint32_t frames) {
 
 void Record(JStreamAudioWrite& w, const std::vector<uint8_t>& pcm) {
     for (size_t at = 0; at < pcm.size() && w.IsReady(); at += 4410)
-        w.WriteSamples(pcm.data() + at, static_cast<uint32_t>(std::min<size_t>(4410, pcm.size() - at)));
+        w.WriteSamples(pcm.data() + at,
+                       static_cast<uint32_t>(std::min<size_t>(4410, pcm.size() - at)));
 }
 
 bool DecodesCleanly(const std::string& path) {
@@ -36,11 +38,13 @@ bool DecodesCleanly(const std::string& path) {
 
 // MP2 frames as a recording holds them, to be copied into publications.
 class FrameCollector : public JStreamWrMP2 {
-public:
+  public:
     std::vector<uint8_t> bytes;
 
-protected:
-    void WriteEncoded(const uint8_t* d, uint32_t n) override { bytes.insert(bytes.end(), d, d + n); }
+  protected:
+    void WriteEncoded(const uint8_t* d, uint32_t n) override {
+        bytes.insert(bytes.end(), d, d + n);
+    }
 };
 
 std::vector<uint8_t> RecordingFrames(uint32_t seconds) {
@@ -57,7 +61,8 @@ BwfPublication Publication(const std::vector<uint8_t>& frames) {
     BwfSource source;
     source.mp2Recordings = true;
     source.firstRecording = {2026, 12, 8, 10, 0, 0, 0};
-    for (int i = 0; i < 256; ++i) source.levelToPeak[static_cast<size_t>(i)] = static_cast<uint8_t>(255 - i / 2);
+    for (int i = 0; i < 256; ++i)
+        source.levelToPeak[static_cast<size_t>(i)] = static_cast<uint8_t>(255 - i / 2);
     BwfClip clip;
     clip.name = "Rec01";
     clip.levels.assign(frames.size() / 192 * 3 * 20 / 125, 20);
@@ -69,7 +74,8 @@ BwfPublication Publication(const std::vector<uint8_t>& frames) {
 // Copies the frames in 16 KiB chunks, as the publish job copies an MP2 recording.
 void CopyFrames(JStreamAudioWrite& w, const std::vector<uint8_t>& frames, size_t from = 0) {
     for (size_t at = from; at < frames.size() && w.IsReady(); at += 16384)
-        w.WriteEncoded(frames.data() + at, static_cast<uint32_t>(std::min<size_t>(16384, frames.size() - at)));
+        w.WriteEncoded(frames.data() + at,
+                       static_cast<uint32_t>(std::min<size_t>(16384, frames.size() - at)));
 }
 
 // The same publication written as a local MPEG Broadcast Wave file.
@@ -94,7 +100,8 @@ Settings Mp2FtpSettings(const test::FtpTestServer& server) {
 }
 
 // One publication of copied frames through an FTP writer.
-void Upload(JStreamAudioWriteBWFFTP& w, const std::vector<uint8_t>& frames, const std::string& name) {
+void Upload(JStreamAudioWriteBWFFTP& w, const std::vector<uint8_t>& frames,
+            const std::string& name) {
     w.SetBitrate(3);
     w.SetPublication(Publication(frames));
     w.Open(name);

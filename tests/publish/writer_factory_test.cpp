@@ -32,12 +32,24 @@ TEST(AudioWriterSlot, KeepsTheCurrentKindAndReplacesAnother) {
         bool (*is)(JStreamAudioWrite*);
     } kinds[] = {
         {3, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteFTP*>(w) != nullptr; }},
-        {4, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteWavFTP*>(w) != nullptr; }},
-        {5, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteMP2FTP*>(w) != nullptr; }},
-        {6, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFFTP*>(w) != nullptr; }},
-        {7, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFEMAIL*>(w) != nullptr; }},
-        {8, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFWavFile*>(w) != nullptr; }},
-        {9, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFMP2File*>(w) != nullptr; }},
+        {4,
+         [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteWavFTP*>(w) != nullptr; }},
+        {5,
+         [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteMP2FTP*>(w) != nullptr; }},
+        {6,
+         [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFFTP*>(w) != nullptr; }},
+        {7,
+         [](JStreamAudioWrite* w) {
+             return dynamic_cast<JStreamAudioWriteBWFEMAIL*>(w) != nullptr;
+         }},
+        {8,
+         [](JStreamAudioWrite* w) {
+             return dynamic_cast<JStreamAudioWriteBWFWavFile*>(w) != nullptr;
+         }},
+        {9,
+         [](JStreamAudioWrite* w) {
+             return dynamic_cast<JStreamAudioWriteBWFMP2File*>(w) != nullptr;
+         }},
     };
     for (const auto& k : kinds) EXPECT_TRUE(k.is(slot.Select(k.kind, context))) << k.kind;
     EXPECT_EQ(slot.Select(0, context), nullptr);

@@ -31,7 +31,8 @@ TEST(LastState, RoundTripWritesTheCurrentProjectAndProfileNames) {
     state.LastProjectFolder = "/old/";
     state.KeepNames = 1;
     state.PlayVolume = 9;
-    ASSERT_TRUE(SaveLastState(state, settings, "/home/anna/Proj/", "Storm", dir.File("MoraSet.sup")));
+    ASSERT_TRUE(
+        SaveLastState(state, settings, "/home/anna/Proj/", "Storm", dir.File("MoraSet.sup")));
 
     FileBuilder expected;
     expected.Raw("MSUS").U32(8).U8(190).U8(115).Str("Ftp A").Str("Speech").U32(33);
@@ -45,7 +46,7 @@ TEST(LastState, RoundTripWritesTheCurrentProjectAndProfileNames) {
     EXPECT_EQ(loaded.LastProjectFolder, "/home/anna/Proj/");
     EXPECT_EQ(loaded.LastProjectName, "Storm");
     EXPECT_EQ(loaded.PlayVolume, 9u);
-    EXPECT_EQ(fresh.FtpProfileName, "");  // version 8 ignores the stored FTP profile name
+    EXPECT_EQ(fresh.FtpProfileName, "");    // version 8 ignores the stored FTP profile name
     EXPECT_EQ(fresh.EqProfileName, "EQ0");  // EQ profile choice is not allowed
 }
 

@@ -92,7 +92,8 @@ TEST(SettingsFile, Version2ConvertsTheLegacyRecordFormat) {
     }
     // Version 3 takes the stored extension, whatever the legacy flag says.
     FileBuilder v3;
-    v3.Raw("MSUP").U32(3).U8(0).U8(0).Str("").Str("").Str("").Str("").U8(0).Zeros(8).U8(0).Str("wav");
+    v3.Raw("MSUP").U32(3).U8(0).U8(0).Str("").Str("").Str("").Str("").U8(0).Zeros(8).U8(0).Str(
+        "wav");
     JStreamMemory in(v3.bytes);
     Settings s;
     ASSERT_TRUE(ReadSettings(in, s));
@@ -103,18 +104,19 @@ TEST(SettingsFile, Version25HasProfileZeroFromTheCurrentFieldsAndDefaultsAfterIt
     FileBuilder b;
     b.Raw("MSUP").U32(25).U8(1).U8(1).Str("ftp.radio.example").Str("anna").Str("pw").Str("/news/");
     b.U8(1).Zeros(8);
-    b.U8(0).Str("mp2");                        // 11, 12
-    b.U8(9).U8(1).U8(0).U8(7);                 // 13-16
+    b.U8(0).Str("mp2");                                           // 11, 12
+    b.U8(9).U8(1).U8(0).U8(7);                                    // 13-16
     b.U8(2).Str("Outlook").U8(1).Str("/home/anna/Proj/default");  // 17-20
     b.Str("smtp.example.org").U32(1).Str("anna").Str("mailpw");   // 21-24
     for (int i = 0; i < 5; ++i) b.Str("smtp" + std::to_string(i)).U32(i & 1).Str("u").Str("p");
     for (int i = 0; i < 5; ++i) b.Str("Mail " + std::to_string(i)).Str("Mail 2");  // 26
-    b.U32(1).U32(1).U32(0);                    // 27-29
-    for (int i = 0; i < 3; ++i) b.U16(static_cast<uint16_t>(100 + i)).U16(0xFFE2).U16(7).U32(1);  // 30
-    b.U32(0);                                  // 31
-    b.U8(3).U8(2).U8(1).Str("reserved").U8(2);  // 32-36
-    b.Str("x").Str("y").Str("z").U32(1234).U8(9).Str("u42").Str("u43");  // 37-43
-    b.Str("template.txt").U32(1).U32(12).U32(1).U32(1);  // 44-48
+    b.U32(1).U32(1).U32(0);                                                        // 27-29
+    for (int i = 0; i < 3; ++i)
+        b.U16(static_cast<uint16_t>(100 + i)).U16(0xFFE2).U16(7).U32(1);  // 30
+    b.U32(0);                                                             // 31
+    b.U8(3).U8(2).U8(1).Str("reserved").U8(2);                            // 32-36
+    b.Str("x").Str("y").Str("z").U32(1234).U8(9).Str("u42").Str("u43");   // 37-43
+    b.Str("template.txt").U32(1).U32(12).U32(1).U32(1);                   // 44-48
     JStreamMemory in(b.bytes);
     Settings s;
     ASSERT_TRUE(ReadSettings(in, s));
@@ -158,7 +160,7 @@ TEST(SettingsFile, OneVersionOlderStillReadsEveryFieldItHas) {
     JStreamMemory out;
     WriteSettings(out, original);
     auto bytes = out.Bytes();
-    bytes[4] = 49;     // version 49 lacks only the last reserved byte
+    bytes[4] = 49;  // version 49 lacks only the last reserved byte
     bytes.pop_back();
     JStreamMemory in(bytes);
     Settings loaded;

@@ -110,7 +110,8 @@ TEST(JStreamFile, OpenFailuresReportTheirTexts) {
     EXPECT_EQ(texts[0], "CreateFile no filename,read2");
     EXPECT_EQ(texts[1], "CreateFile no filename,read");
     EXPECT_EQ(texts[2], "CreateFile no filename at append");
-    EXPECT_EQ(texts[3], "Cannot open file : " + dir.File("missing") + " 2 No such file or directory");
+    EXPECT_EQ(texts[3],
+              "Cannot open file : " + dir.File("missing") + " 2 No such file or directory");
     EXPECT_EQ(texts[4], "CreateFile 2 No such file or directory");
 }
 

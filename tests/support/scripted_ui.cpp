@@ -4,7 +4,9 @@ namespace mora::test {
 
 ScriptedUi::ScriptedUi() : previous_(SetUi(this)) {}
 
-ScriptedUi::~ScriptedUi() { SetUi(previous_); }
+ScriptedUi::~ScriptedUi() {
+    SetUi(previous_);
+}
 
 MsgAnswer ScriptedUi::MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
                                  MsgButtons buttons) {
@@ -15,7 +17,7 @@ MsgAnswer ScriptedUi::MessageBox(const std::string& title, const std::string& te
         return a;
     }
     return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
-                                                                               : MsgAnswer::Ok;
+                                                                              : MsgAnswer::Ok;
 }
 
 std::optional<std::string> ScriptedUi::OpenFileDialog(const FileDialogRequest& request) {

@@ -19,7 +19,7 @@ struct ShownMessage {
 };
 
 class ScriptedUi : public UiServices {
-public:
+  public:
     ScriptedUi();
     ~ScriptedUi() override;
 
@@ -46,7 +46,7 @@ public:
     // The texts of all messages shown so far.
     std::vector<std::string> Texts() const;
 
-private:
+  private:
     UiServices* previous_;
 };
 

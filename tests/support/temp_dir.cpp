@@ -32,7 +32,8 @@ std::string ReadFileText(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteFileText(const std::string& path, const std::string& text) {
@@ -40,6 +41,8 @@ void WriteFileText(const std::string& path, const std::string& text) {
     out << text;
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 }  // namespace mora::test

@@ -9,7 +9,7 @@
 namespace mora::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + name; }
 
-private:
+  private:
     std::string path_;
 };
 
