@@ -1,5 +1,12 @@
 # Build helpers shared by every folder: warnings, sanitizers, libraries, tests and fuzzers.
 
+# ccache, when present, makes rebuilds in several clones of the tree cheap.
+find_program(MORA_CCACHE ccache)
+if(MORA_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${MORA_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${MORA_CCACHE})
+endif()
+
 if(MORA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
