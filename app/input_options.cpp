@@ -53,7 +53,7 @@ void MainWindow::ShowInputOptions() {
     InputOptionsDialog dialog(state_.settings, this);
     if (dialog.exec() != QDialog::Accepted) return;
     if (ChooseInputOption(state_.settings, dialog.EditText())) {
-        NotBuilt("equaliser band filters");
+        ComputeAllSections(state_.inputDsp, state_.settings, state_.lastState.RecordGain);
     }
     if (state_.currentScreen == kAboutScreen) NotBuilt("refreshing the about screen");
 }

@@ -24,6 +24,8 @@ MoraApp::~MoraApp() {
 
 bool MoraApp::InitInstance() {
     busy_.emplace();
+    // A logout's SIGTERM, like another instance's "close", ends this one as "Exit" does.
+    quitSignals_ = std::make_unique<QuitSignals>([this] { OnInstanceRequest("close"); });
     // The settings editor must not write MoraIni.sup behind our back.
     SendInstanceRequest(kSetupClass, "close", true);
     if (IsProjectPathArgument(state_.commandLine)) {
@@ -33,7 +35,11 @@ bool MoraApp::InitInstance() {
         busy_.reset();
         return false;
     }
-    server_.Listen(kMainClass);
+    if (!server_.Listen(kMainClass) && server_.HeldByAnother()) {
+        // The running instance did not answer in time (busy publishing, say): it stays the one.
+        busy_.reset();
+        return false;
+    }
 
     // The devices first: start-up looks among them for the external interface.
     const char* audioChoice = std::getenv("MORA_AUDIO");
@@ -69,6 +75,9 @@ bool MoraApp::InitInstance() {
 int MoraApp::Run() {
     // A request to close may have come while the window was being made.
     const int code = state_.quitting ? 0 : QApplication::exec();
+    // The loop is over: a further request to end it (the window's Destroy asks again) would
+    // make every later modal loop, such as the message box of a failed save, end at once.
+    if (window_) window_->postQuit = nullptr;
     Shutdown();
     return code;
 }

@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/quit_signals.h"
 #include "platform/ui_services.h"
 #include "ui/instance_link.h"
 #include "ui/qt_event_loop.h"
@@ -45,6 +46,7 @@ class MoraApp {
     QtEventLoop loop_;
     InstanceServer server_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QuitSignals> quitSignals_;
     std::optional<BusyCursor> busy_;
     bool started_ = false;
     bool shutDown_ = false;

@@ -59,11 +59,6 @@ void PlaybackConverter::Reset(uint32_t sourceRate, uint32_t targetRate, int chan
     table_ = Copies() ? nullptr : ConverterTable(source_, target_);
 }
 
-void PlaybackConverter::ClearCarry() {
-    carry_.clear();
-    pos_ = 0;
-}
-
 uint32_t PlaybackConverter::CarriedFrames() const {
     return static_cast<uint32_t>(carry_.size() / static_cast<size_t>(channels_));
 }

@@ -14,8 +14,6 @@ class PlaybackConverter {
   public:
     // Empties the carry and restarts the phase. Equal rates copy.
     void Reset(uint32_t sourceRate, uint32_t targetRate, int channels);
-    // Drops the carried input, keeps rates and phase.
-    void ClearCarry();
 
     // Appends interleaved input frames to the carry.
     void Push(const int16_t* frames, uint32_t count);

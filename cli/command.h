@@ -65,6 +65,13 @@ std::optional<uint32_t> ShiftOption(const Args& args);
 // The settings of --ini FILE, else of MoraIni.sup in the program folder. A missing default file
 // leaves the defaults; a --ini FILE that cannot be read is refused (false after the message).
 bool LoadCommandSettings(const Args& args, Settings& settings);
+// The password a command uses, so that it never needs to be on a command line (where other
+// users see it): one line of standard input with --password-stdin, else --password, else the
+// environment variable `envName`, else what `password` holds (the settings'). False after a
+// message when standard input gave no line.
+bool TakePassword(const Args& args, const char* envName, std::string& password);
+// The options TakePassword reads: {"password"} takes a value, {"password-stdin"} is a flag.
+inline const char* kPasswordStdin = "password-stdin";
 // The text "mora-cli COMMAND: MESSAGE" on stderr.
 void Complain(const Args& args, const std::string& message);
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "net/ftp_check.h"
 #include "net/ftp_stream.h"
-#include "net/ftp_test.h"
 #include "settings/settings.h"
 
 namespace mora::cli {
@@ -29,7 +29,9 @@ const std::vector<std::string> kPutOptions = {"ini",     "server", "user",    "p
 const char* kCommonHelp =
     "The server, user, password, passive flag and destination directory come from the settings\n"
     "file (--ini FILE, default MoraIni.sup in the program folder); --server HOST[:PORT],\n"
-    "--user, --password, --passive 0|1 and --dir override them. --timeout SECONDS bounds every\n"
+    "--user, --passive 0|1 and --dir override them. The password may come from\n"
+    "--password-stdin (one line), MORA_FTP_PASSWORD or --password (seen by other users).\n"
+    "--timeout SECONDS bounds every\n"
     "wait (default 30 s to connect, 60 s for replies and data). Failures are printed on stderr\n"
     "with exit status 1.";
 
@@ -38,7 +40,7 @@ int Prepare(const Args& args, Settings& settings, InternetState& internet) {
     if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.FtpServer = *v;
     if (auto v = args.Get("user")) settings.FtpUser = *v;
-    if (auto v = args.Get("password")) settings.FtpPassword = *v;
+    if (!TakePassword(args, "MORA_FTP_PASSWORD", settings.FtpPassword)) return kExitUsage;
     if (auto v = args.Get("dir")) settings.FtpDestDir = *v;
     const auto passive = NumberOption(args, "passive", settings.FtpPassive, 0, 1);
     const auto seconds = NumberOption(args, "timeout", 0, 1, 3600, "seconds");
@@ -232,7 +234,7 @@ const CommandRegistrar kPut{{
                 "Prints {\"remote\", \"bytes\", \"resumedAt\"} as JSON.\n") +
         kCommonHelp,
     kPutOptions,
-    {},
+    {kPasswordStdin},
     Put,
 }};
 
@@ -243,7 +245,7 @@ const CommandRegistrar kGet{{
                 "when the download fails). Prints {\"remote\", \"bytes\"} as JSON.\n") +
         kCommonHelp,
     kOptions,
-    {},
+    {kPasswordStdin},
     Get,
 }};
 
@@ -252,7 +254,7 @@ const CommandRegistrar kDelete{{
     "NAME [options]",
     std::string("Deletes NAME in the destination directory.\n") + kCommonHelp,
     kOptions,
-    {},
+    {kPasswordStdin},
     Delete,
 }};
 
@@ -265,7 +267,7 @@ const CommandRegistrar kTest{{
         "ends with \"FTP Read and Write File OK\".\n") +
         kCommonHelp,
     kOptions,
-    {},
+    {kPasswordStdin},
     Test,
 }};
 }  // namespace

@@ -29,9 +29,25 @@ Json::json_pointer PointerFor(const std::string& name) {
     return Json::json_pointer(pointer);
 }
 
-void AddFields(Json& json, const std::function<void(const FieldVisitor&)>& forEach) {
+// Passwords show as "********" (or empty when unset) unless `showPasswords`: a screen or a
+// terminal log is no place for them.
+void AddFields(Json& json, const std::function<void(const FieldVisitor&)>& forEach,
+               bool showPasswords = true) {
     forEach([&](const std::string& name, FieldRef field) {
-        std::visit([&](auto* value) { json[PointerFor(name)] = *value; }, field);
+        std::visit(
+            [&](auto* value) {
+                using T = std::remove_pointer_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, std::string>) {
+                    const bool password =
+                        name.size() >= 8 && name.compare(name.size() - 8, 8, "Password") == 0;
+                    if (password && !showPasswords && !value->empty()) {
+                        json[PointerFor(name)] = "********";
+                        return;
+                    }
+                }
+                json[PointerFor(name)] = *value;
+            },
+            field);
     });
 }
 
@@ -47,7 +63,9 @@ int Show(const Args& args) {
 
     Json json;
     json["version"] = settings.version;
-    AddFields(json, [&](const FieldVisitor& v) { ForEachSettingsField(settings, v); });
+    AddFields(
+        json, [&](const FieldVisitor& v) { ForEachSettingsField(settings, v); },
+        args.Has("show-passwords"));
     Json last;
     AddFields(last, [&](const FieldVisitor& v) { ForEachLastStateField(lastState, v); });
     json["LastState"] = last;
@@ -94,12 +112,13 @@ int Set(const Args& args) {
 
 const CommandRegistrar kShow{{
     "settings show",
-    "[--ini FILE] [--last-state FILE]",
+    "[--ini FILE] [--last-state FILE] [--show-passwords]",
     "Prints the settings record (MoraIni.sup) and the last-run state (MoraSet.sup) as one JSON\n"
     "object. Defaults stand in for missing files; a missing or foreign MoraIni.sup is also\n"
-    "reported on stderr with exit status 1. Both files default to the program folder.",
+    "reported on stderr with exit status 1. Both files default to the program folder.\n"
+    "Passwords show as \"********\" unless --show-passwords is given.",
     {"ini", "last-state"},
-    {},
+    {"show-passwords"},
     Show,
 }};
 

@@ -8,7 +8,7 @@
 
 #include "cli/command.h"
 #include "net/email_stream.h"
-#include "net/smtp_test.h"
+#include "net/smtp_check.h"
 #include "platform/program_dir.h"
 #include "settings/settings.h"
 
@@ -22,7 +22,7 @@ int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs) {
     if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.SMTPServer = *v;
     if (auto v = args.Get("user")) settings.SMTPUser = *v;
-    if (auto v = args.Get("password")) settings.SMTPPassword = *v;
+    if (!TakePassword(args, "MORA_SMTP_PASSWORD", settings.SMTPPassword)) return kExitUsage;
     if (args.Has("auth")) settings.SmtpAuth = 1;
     if (args.Has("no-auth")) settings.SmtpAuth = 0;
     const auto ms = NumberOption(args, "timeout", 0, 1, 600000, "milliseconds");
@@ -117,14 +117,15 @@ int Send(const Args& args) {
 
 const CommandRegistrar kTest{{
     "smtp test",
-    "[--auth|--no-auth] [--server HOST[:PORT]] [--user NAME] [--password PW] [--timeout MS] "
+    "[--auth|--no-auth] [--server HOST[:PORT]] [--user NAME] [--password-stdin] [--timeout MS] "
     "[--ini FILE]",
     "Logs in to the SMTP server of the settings (SMTPServer, SMTPUser, SMTPPassword; with\n"
-    "authentication when SmtpAuth is set or --auth is given), says goodbye and prints the\n"
+    "authentication when SmtpAuth is set or --auth is given; the password may also come from\n"
+    "--password-stdin, MORA_SMTP_PASSWORD or --password), says goodbye and prints the\n"
     "result as the setup program shows it. Exit status 0 only for \"SMTP-server Ok\". The\n"
     "options override the settings; --timeout limits each wait for a reply (default 10000).",
     kServerOptions,
-    {"auth", "no-auth"},
+    {"auth", "no-auth", kPasswordStdin},
     Test,
 }};
 
@@ -137,14 +138,15 @@ std::vector<std::string> SendOptions() {
 const CommandRegistrar kSend{{
     "smtp send",
     "--to ADDR --subject TEXT [--from ADDR] [--body-file FILE] [--outbox] [--auth|--no-auth]\n"
-    "    [--server HOST[:PORT]] [--user NAME] [--password PW] [--timeout MS] [--ini FILE] FILE...",
+    "    [--server HOST[:PORT]] [--user NAME] [--password-stdin] [--timeout MS] [--ini FILE] "
+    "FILE...",
     "Sends one e-mail with the text of --body-file and the files as attachments, in order,\n"
     "through the SMTP server of the settings (the options override them). Exit status 0 only\n"
     "when the server accepted the message; otherwise the reason is on stderr and the status\n"
     "is 1. With --outbox the message is written as an .eml file into Outbox/<OutboxAccount>/\n"
     "of the program folder instead, and its path is printed.",
     SendOptions(),
-    {"auth", "no-auth", "outbox"},
+    {"auth", "no-auth", "outbox", kPasswordStdin},
     Send,
 }};
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "cli/command.h"
 #include "platform/program_dir.h"
@@ -39,6 +40,23 @@ std::optional<uint32_t> ShiftOption(const Args& args) {
     const std::optional<long long> shift = NumberOption(args, "shift", 2, 0, 3);
     if (!shift) return std::nullopt;
     return static_cast<uint32_t>(*shift);
+}
+
+bool TakePassword(const Args& args, const char* envName, std::string& password) {
+    if (args.Has(kPasswordStdin)) {
+        std::string line;
+        if (!std::getline(std::cin, line)) {
+            Complain(args, "--password-stdin: no line on standard input");
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        password = line;
+    } else if (auto v = args.Get("password")) {
+        password = *v;
+    } else if (const char* env = std::getenv(envName)) {
+        password = env;
+    }
+    return true;
 }
 
 bool LoadCommandSettings(const Args& args, Settings& settings) {

@@ -53,8 +53,15 @@ std::string NewOutboxName(const std::string& folder) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "Mora-%Y%m%d-%H%M%S", &local);
     for (int n = 1;; ++n) {
-        std::string path = folder + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".eml";
-        if (!Exists(path) && !Exists(path + ".part")) return path;
+        // Appended piece by piece: the one-expression form trips GCC 12's -Wrestrict at -O3.
+        std::string path = folder;
+        path += stamp;
+        if (n > 1) {
+            path += '-';
+            path += std::to_string(n);
+        }
+        path += ".eml";
+        if (!Exists(path)) return path;
     }
 }
 }  // namespace
@@ -107,16 +114,17 @@ void JStreamEMAIL::OpenDirect(const std::string& attachmentName, const std::stri
 void JStreamEMAIL::OpenOutbox(const std::string& attachmentName, const std::string& bodyText) {
     const std::string outbox = ProgramFile("Outbox/");
     const std::string folder = outbox + AccountFolder(settings_.OutboxAccount) + "/";
-    ::mkdir(outbox.c_str(), 0777);
-    ::mkdir(folder.c_str(), 0777);
+    // Messages hold the reporter's text and audio: the folders and files are the owner's only.
+    ::mkdir(outbox.c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
     outboxFile_ = NewOutboxName(folder);
-    partFile_ = outboxFile_ + ".part";
-    file_.Open(partFile_, false);
+    file_.CreateUnique(outboxFile_ + ".part", partFile_);
     if (!file_.IsGood()) return;
     encoder_.Reset();
     state |= good | open;
     MailHeader header{values_.recipient, values_.subject, values_.sender};
-    WriteOutbox(MessageHead(header, bodyText, attachmentName, false));
+    boundary_ = NewMimeBoundary(bodyText);
+    WriteOutbox(MessageHead(header, bodyText, attachmentName, false, boundary_));
 }
 
 void JStreamEMAIL::WriteOutbox(const std::string& text) {
@@ -153,7 +161,7 @@ void JStreamEMAIL::StartAttachment(const std::string& attachmentName) {
     }
     encoded_.clear();
     encoder_.Flush(encoded_);
-    WriteOutbox(encoded_ + AttachmentHead(attachmentName));
+    WriteOutbox(encoded_ + AttachmentHead(attachmentName, boundary_));
 }
 
 void JStreamEMAIL::Close() {
@@ -181,7 +189,7 @@ void JStreamEMAIL::CloseOutbox() {
     if (IsReady()) {
         encoded_.clear();
         encoder_.Flush(encoded_);
-        WriteOutbox(encoded_ + MessageTail(false));
+        WriteOutbox(encoded_ + MessageTail(false, boundary_));
     }
     file_.Close();
     if (IsGood() && file_.IsGood() && std::rename(partFile_.c_str(), outboxFile_.c_str()) != 0) {

@@ -66,6 +66,7 @@ class JStreamEMAIL : public JStream {
     JStreamFile file_;
     Base64Stream encoder_;
     std::string encoded_;
+    std::string boundary_;  // of the message being written
     std::string partFile_;
     std::string outboxFile_;
     int receiveTimeoutMs_ = 0;

@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "platform/trace.h"
@@ -11,6 +12,9 @@ namespace mora {
 namespace {
 constexpr int kBadName = 12005;  // a name the protocol cannot carry (line breaks)
 constexpr int kQuitWaitMs = 2000;
+// A server may ask for patience with "120" before its greeting, but not without end.
+constexpr int kMaxWaitReplies = 5;
+using Clock = std::chrono::steady_clock;
 
 bool Carries(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
@@ -47,6 +51,9 @@ bool FtpClient::SendLine(const std::string& line) {
 bool FtpClient::ReadReply(FtpReply& reply) {
     if (!control_.IsOpen()) return Fail(kNetConnectionLost);
     char buffer[4096];
+    // The whole reply must come within the reply time: a server that trickles it byte by byte
+    // cannot hold the program for longer.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeouts.replyMs);
     for (;;) {
         switch (parser_.Next(reply)) {
             case FtpReplyParser::Result::Reply:
@@ -59,7 +66,10 @@ bool FtpClient::ReadReply(FtpReply& reply) {
             case FtpReplyParser::Result::NeedMore:
                 break;
         }
-        long n = control_.ReceiveSome(buffer, sizeof buffer, timeouts.replyMs);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        long n = left > 0 ? control_.ReceiveSome(buffer, sizeof buffer, static_cast<int>(left))
+                          : -kNetTimeout;
         if (n <= 0) {
             // A reply that does not come leaves the dialogue out of step: give up the connection.
             DropControl();
@@ -86,9 +96,10 @@ bool FtpClient::Connect(const std::string& host, uint16_t port, const std::strin
         return Fail(result);
     }
     FtpReply reply;
+    int waits = 0;
     do {
         if (!ReadReply(reply)) return false;
-    } while (reply.code == 120);  // "service ready in a few minutes"
+    } while (reply.code == 120 && ++waits <= kMaxWaitReplies);  // "ready in a few minutes"
     if (reply.code != 220) {
         DropControl();
         return Fail(kNetExtendedError);

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/resolve.h"
+
 namespace mora {
 namespace {
 // Waits until `fd` is ready for `events`; 0, or kNetTimeout / kNetConnectionLost.
@@ -80,20 +82,17 @@ int FtpSocket::ConnectHost(const std::string& host, uint16_t port, int timeoutMs
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* list = nullptr;
-    const std::string service = std::to_string(port);
-    if (host.empty() || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list) != 0 || !list) {
-        return kNetNameNotResolved;
-    }
+    if (host.empty()) return kNetNameNotResolved;
+    const AddrInfoList list = ResolveHost(host, std::to_string(port), hints, timeoutMs);
+    if (!list) return kNetNameNotResolved;
     int result = kNetCannotConnect;
-    for (addrinfo* ai = list; ai; ai = ai->ai_next) {
+    for (addrinfo* ai = list.get(); ai; ai = ai->ai_next) {
         FtpAddress address;
         std::memcpy(&address.storage, ai->ai_addr, ai->ai_addrlen);
         address.length = ai->ai_addrlen;
         result = ConnectAddress(address, timeoutMs);
         if (result == 0) break;
     }
-    ::freeaddrinfo(list);
     return result;
 }
 

@@ -87,7 +87,9 @@ int JStreamsmtp::Connect(const std::string& server) {
         return noGreeting;
     }
     Trace("smtp: server OK");
-    if (Command("HELO localdomain") != 250) {
+    // AUTH needs the extended greeting; only a server that refuses EHLO gets HELO.
+    const int ehlo = Command("EHLO localdomain");
+    if (ehlo != 250 && (ehlo < 500 || Command("HELO localdomain") != 250)) {
         Trace("smtp: logging in ERROR");
         Disconnect();
         return heloRefused;
@@ -139,13 +141,13 @@ int JStreamsmtp::SendHeader(const std::string& recipient, const std::string& sub
         state &= ~good;
         return kHeaderFailed;
     }
-    if (Command("MAIL FROM: <" + OneLine(sender) + ">") != 250) {
+    if (!PlainAddress(sender) || Command("MAIL FROM: <" + sender + ">") != 250) {
         Trace("smtp: mail from ERROR");
         state &= ~good;
         return kHeaderFailed;
     }
     Trace("smtp: mail from OK");
-    const int code = Command("RCPT TO: <" + OneLine(recipient) + ">");
+    const int code = PlainAddress(recipient) ? Command("RCPT TO: <" + recipient + ">") : 0;
     if (code != 250 && code != 251) {
         Trace("smtp: recipient ERROR");
         state &= ~good;
@@ -160,7 +162,8 @@ int JStreamsmtp::SendHeader(const std::string& recipient, const std::string& sub
     }
     Trace("smtp: data OK");
     MailHeader header{recipient, subject, sender};
-    if (!Send(MessageHead(header, bodyText, attachmentName, true))) {
+    boundary_ = NewMimeBoundary(bodyText);
+    if (!Send(MessageHead(header, bodyText, attachmentName, true, boundary_))) {
         state &= ~good;
         return kHeaderFailed;
     }
@@ -189,7 +192,7 @@ void JStreamsmtp::StartAttachment(const std::string& attachmentName) {
     if ((state & (good | open)) != (good | open)) return;
     encoded_.clear();
     encoder_.Flush(encoded_);
-    encoded_ += AttachmentHead(attachmentName);
+    encoded_ += AttachmentHead(attachmentName, boundary_);
     if (!Send(encoded_)) state &= ~good;
     encoder_.Reset();
     encoded_.clear();
@@ -200,7 +203,7 @@ void JStreamsmtp::EndMessage() {
     if ((state & (good | open)) == (good | open)) {
         encoded_.clear();
         encoder_.Flush(encoded_);
-        encoded_ += MessageTail(true);
+        encoded_ += MessageTail(true, boundary_);
         if (Send(encoded_) && ReadReply() == 250) {
             Trace("smtp: message send OK");
         } else {

@@ -61,6 +61,7 @@ class JStreamsmtp : public JStream {
     std::string pending_;  // received bytes that follow the last reply
     Base64Stream encoder_;
     std::string encoded_;
+    std::string boundary_;  // of the message being written
     bool loggedIn_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/resolve.h"
 #include "platform/trace.h"
 
 namespace mora {
@@ -114,13 +115,11 @@ int JStreamSocket::Connect(const std::string& hostText, uint16_t port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found) return 1;
-    for (addrinfo* a = found; a; a = a->ai_next) {
+    const AddrInfoList found = ResolveHost(host, std::to_string(port), hints, kConnectTimeoutMs);
+    if (!found) return 1;
+    for (addrinfo* a = found.get(); a; a = a->ai_next) {
         if (ConnectOne(a->ai_addr, a->ai_addrlen, a->ai_family)) break;
     }
-    ::freeaddrinfo(found);
     if (socket_ < 0) return 1;
     Trace("socket: connect succesfull");
     state = good | open;

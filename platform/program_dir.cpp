@@ -1,5 +1,6 @@
 #include "platform/program_dir.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -26,7 +27,14 @@ std::string ExecutableFolder() {
 }
 
 std::string Resolve() {
-    if (const char* home = std::getenv("MORA_HOME"); home && *home) return WithSlash(home);
+    // Absolute, so that the program's change into its folder does not apply a relative one twice.
+    if (const char* home = std::getenv("MORA_HOME"); home && *home) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(home, ec);
+        const std::string dir = WithSlash(ec ? std::string(home) : absolute.string());
+        ::mkdir(dir.c_str(), 0700);  // created owner-only when missing, like the default
+        return dir;
+    }
     std::string exeDir = ExecutableFolder();
     if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return exeDir;
     std::string base;
@@ -39,7 +47,9 @@ std::string Resolve() {
     }
     std::string dir = base + "Mora/";
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    std::filesystem::create_directories(base, ec);
+    // The folder holds the settings with their passwords: only its owner may enter it.
+    ::mkdir(dir.c_str(), 0700);
     return dir;
 }
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // The program folder, where settings, size.txt, skins and the program's other files live:
 // MORA_HOME when set; otherwise the executable's folder when it is writable; otherwise
-// $XDG_DATA_HOME/Mora/ (default ~/.local/share/Mora/), created on first use. Always ends in '/'.
+// $XDG_DATA_HOME/Mora/ (default ~/.local/share/Mora/). A missing folder is created for its owner
+// only. Always ends in '/'.
 
 #include <string>
 

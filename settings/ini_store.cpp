@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/program_dir.h"
+#include "stream/replace_file.h"
 
 namespace mora {
 namespace {
@@ -109,9 +110,9 @@ void IniWriteInt(const std::string& section, const std::string& key, int value,
     }
     if (at == tokens->size()) out += KeyLine(key, value);
     // The normalised copy is written beside the file and then takes its place.
-    const std::string temp = FolderOf(path) + "temp.ini";
-    if (!WriteWhole(temp, out) || std::rename(temp.c_str(), path.c_str()) != 0)
-        std::remove(temp.c_str());
+    ReplaceFileSafely(path, false, [&](JStream& stream) {
+        stream.Write(out.data(), static_cast<uint32_t>(out.size()));
+    });
 }
 
 }  // namespace mora

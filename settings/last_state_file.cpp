@@ -75,7 +75,7 @@ bool SaveLastState(const LastState& state, const Settings& settings,
                    const std::string& projectFolder, const std::string& projectName,
                    const std::string& path) {
     BusyCursor busy;
-    return ReplaceFileSafely(path, /*ownerOnly=*/false, [&](JStream& stream) {
+    return ReplaceFileSafely(path, /*ownerOnly=*/true, [&](JStream& stream) {
         WriteLastState(stream, state, settings, projectFolder, projectName);
     });
 }

@@ -137,8 +137,24 @@ void JStreamFile::AppendWrite(const std::string& path, const void* buffer, uint3
     Close();
 }
 
-void JStreamFile::RestrictToOwner() {
-    if (handle_ >= 0) ::fchmod(handle_, S_IRUSR | S_IWUSR);
+void JStreamFile::CreateUnique(const std::string& path, std::string& created) {
+    Close();
+    state &= ~readMode;
+    std::string name = path + ".XXXXXX";
+    // mkostemp creates with O_EXCL at mode 0600, so nothing that exists is ever reused.
+    int fd;
+    do {
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        state &= ~(good | open);
+        ReportSystemError("Cannot open file : " + path);
+        return;
+    }
+    handle_ = fd;
+    state |= good | open;
+    state &= ~atEnd;
+    created = name;
 }
 
 bool JStreamFile::Truncate(uint32_t size) {

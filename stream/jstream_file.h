@@ -38,8 +38,10 @@ class JStreamFile : public JStream {
     uint32_t ReopenAtEnd(const std::string& path);
     void AppendWrite(const std::string& path, const void* buffer, uint32_t count);
 
-    // Makes the open file readable and writable by its owner only (files that hold passwords).
-    void RestrictToOwner();
+    // Creates and opens for writing a new file named `path` + ".XXXXXX" with a name no other
+    // file or link holds, readable and writable by its owner only; `created` gets its name.
+    // A file or link planted beside `path` is never opened. Reports a failure.
+    void CreateUnique(const std::string& path, std::string& created);
     // Shortens (or lengthens) the open file to `size` bytes; false on failure, no message.
     bool Truncate(uint32_t size);
 

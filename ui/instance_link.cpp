@@ -1,11 +1,13 @@
 #include "ui/instance_link.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <cstdlib>
 
 #include "platform/trace.h"
 
@@ -15,14 +17,43 @@ namespace {
 constexpr qint64 kMaxRequestBytes = 64 * 1024;
 }  // namespace
 
-QString InstanceSocketPath(const std::string& className) {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists()) {
-        dir = QDir::tempPath() + QStringLiteral("/mora-%1").arg(getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+bool IsPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+namespace {
+// `path` made if missing and then checked: a folder someone else made or opened up (a link to
+// theirs, mode 0777) would let them remove or stand in for our socket.
+bool PrivateFolderAt(const std::string& path) {
+    ::mkdir(path.c_str(), 0700);
+    return IsPrivateFolder(path);
+}
+}  // namespace
+
+std::string InstanceSocketFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && IsPrivateFolder(runtime)) return runtime;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string uid = std::to_string(::getuid());
+    const std::string shared = std::string(tmp && *tmp ? tmp : "/tmp") + "/mora-" + uid;
+    if (PrivateFolderAt(shared)) return shared;
+    Trace("instance link: %s is not private to this user; not using it", shared.c_str());
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        const std::string cache = std::string(home) + "/.cache";
+        ::mkdir(cache.c_str(), 0700);
+        if (PrivateFolderAt(cache + "/mora-" + uid)) return cache + "/mora-" + uid;
     }
-    return QDir(dir).filePath(QString::fromStdString(className));
+    // The last resort is private but new each run, so instances no longer find each other.
+    std::string fresh = "/tmp/mora-" + uid + "-XXXXXX";
+    if (::mkdtemp(fresh.data())) return fresh;
+    return shared;
+}
+
+QString InstanceSocketPath(const std::string& className) {
+    return QDir(QString::fromStdString(InstanceSocketFolder()))
+        .filePath(QString::fromStdString(className));
 }
 
 InstanceReply SendInstanceRequest(const std::string& className, const std::string& request,
@@ -66,8 +97,18 @@ bool InstanceServer::Listen(const std::string& className) {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     const QString path = InstanceSocketPath(className);
+    heldByAnother_ = false;
     if (!server_->listen(path)) {
-        // Nobody answered on this name a moment ago, so the socket file is a leftover.
+        // An instance that takes connections holds the name even when it is too busy to answer
+        // (an FTP upload): its socket stays, and this instance must not run beside it. Only a
+        // socket nobody listens on is a leftover.
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(1000)) {
+            heldByAnother_ = true;
+            Trace("instance link: %s is held by a running instance", path.toUtf8().constData());
+            return false;
+        }
         QLocalServer::removeServer(path);
         if (!server_->listen(path)) {
             Trace("instance link: cannot listen on %s: %s", path.toUtf8().constData(),

@@ -14,8 +14,12 @@ class QLocalSocket;
 
 namespace mora {
 
-// The socket path for a window class: in $XDG_RUNTIME_DIR when set, else in a folder of the
-// user's own under the temporary folder.
+// Whether `path` is a folder (not a link) of this user's that no one else may enter.
+bool IsPrivateFolder(const std::string& path);
+// Where the sockets live: $XDG_RUNTIME_DIR when set, else $TMPDIR/mora-<uid> when it is a
+// private folder (see IsPrivateFolder), else one in the user's ~/.cache.
+std::string InstanceSocketFolder();
+// The socket path for a window class.
 QString InstanceSocketPath(const std::string& className);
 
 enum class InstanceReply { NotRunning, Answered, NoAnswer };
@@ -32,8 +36,10 @@ class InstanceServer : public QObject {
     explicit InstanceServer(Handler handler);
     ~InstanceServer() override;
 
-    // Claims the name; a socket left behind by an instance that died is replaced.
+    // Claims the name; a socket left behind by an instance that died is replaced. False, with
+    // HeldByAnother, when a running instance holds it (busy or not).
     bool Listen(const std::string& className);
+    bool HeldByAnother() const { return heldByAnother_; }
     // Releases the name and drops the connections; a peer waiting for this instance to end
     // sees it gone.
     void Close();
@@ -44,6 +50,7 @@ class InstanceServer : public QObject {
 
     Handler handler_;
     QLocalServer* server_ = nullptr;
+    bool heldByAnother_ = false;
 };
 
 }  // namespace mora

@@ -92,6 +92,8 @@ MsgAnswer QtUi::MessageBox(const std::string& title, const std::string& text, Ms
                            MsgButtons buttons) {
     QMessageBox box(ToQtIcon(icon), Q(title), Q(text), ToQtButtons(buttons),
                     QApplication::activeWindow());
+    // Texts may come from a server: shown as they are, never read as markup (links, images).
+    box.setTextFormat(Qt::PlainText);
     // A busy cursor must not hide that the program waits for an answer.
     const bool busy = busyDepth_ > 0;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

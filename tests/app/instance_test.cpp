@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QProcess>
 #include <QThread>
 #include <future>
@@ -31,9 +33,10 @@ class SingleInstanceTest : public ::testing::Test {
         SetProgramDir("");
     }
 
-    void StartSecond(const QStringList& args, const std::string& workDir) {
+    void StartSecond(const QStringList& args, const std::string& workDir,
+                     const std::string& moraHome = "") {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("MORA_HOME", QString::fromStdString(home.Path()));
+        env.insert("MORA_HOME", QString::fromStdString(moraHome.empty() ? home.Path() : moraHome));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path()));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("MORA_TRACE", "1");
@@ -53,6 +56,22 @@ class SingleInstanceTest : public ::testing::Test {
     test::ScriptedUi ui;
     QProcess second;
 };
+
+// A logout ends the program with SIGTERM; it once died without saving. MORA_HOME is relative
+// here, which was once applied twice once the program had entered its folder.
+TEST_F(SingleInstanceTest, SigtermEndsTheProgramAsExitDoes) {
+    const std::string folder = home.Path().substr(0, home.Path().size() - 1);
+    const std::string parent = FolderOf(folder);
+    StartSecond({}, parent, FileNameOf(folder));
+    ASSERT_TRUE(test::PumpUntil([&] { return test::FileExists(runtime.File("MoraEdit")); }, 10000))
+        << second.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
+    ASSERT_TRUE(SecondEnded(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(test::FileExists(home.File("MoraSet.sup")))
+        << second.readAllStandardError().toStdString();
+}
 
 TEST_F(SingleInstanceTest, ASecondStartWithoutAPathBringsTheFirstForwardAndEnds) {
     MoraApp first("");

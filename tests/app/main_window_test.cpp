@@ -210,6 +210,9 @@ TEST_F(MainWindowTest, InputOptionsChooseAProfileByItsExactText) {
     EXPECT_EQ(state.settings.EqProfileName, "Studio");
     EXPECT_EQ(state.settings.EqOverallGain, 6);
     EXPECT_EQ(state.settings.EqOn, 1u);
+    // The input filters follow at once, not only at the next start.
+    EXPECT_TRUE(state.inputDsp.eqOn);
+    EXPECT_EQ(state.inputDsp.multiplier, GainMultiplier(6));
 }
 
 // The whole start-up in this process, with a scripted user.

@@ -12,6 +12,7 @@ struct CliResult {
     std::string err;
 };
 
-CliResult RunCli(const std::vector<std::string>& args);
+// `input` is what the command reads on standard input.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
 
 }  // namespace mora::test

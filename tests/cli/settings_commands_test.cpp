@@ -35,6 +35,11 @@ TEST(CliSettings, ShowPrintsEveryFieldByNameFromAFileOfAnotherProgram) {
     EXPECT_EQ(j["EqBands"][1]["Frequency"], 1000);
     EXPECT_EQ(j["UmidCountry"], json::array({0, 0, 0, 0}));
     EXPECT_EQ(j["LastState"]["PlayVolume"], 20);
+    EXPECT_EQ(j["FtpPassword"], "********");
+    EXPECT_EQ(j["FtpProfiles"][0]["Password"], "********");
+    EXPECT_EQ(j["SMTPPassword"], "");
+    r = RunCli({"settings", "show", "--ini", dir.File("MoraIni.sup"), "--show-passwords"});
+    EXPECT_EQ(json::parse(r.out)["FtpPassword"], "pw");
 }
 
 TEST(CliSettings, ShowReportsAMissingFileButStillPrintsDefaults) {

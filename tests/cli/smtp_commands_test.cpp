@@ -31,6 +31,9 @@ TEST(CliSmtp, TestPrintsTheSetupProgramsText) {
     r = RunCli({"smtp", "test", "--ini", ini, "--password", "bad"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Wrong username\nor password.\n");
+    // The password need not be on the command line.
+    EXPECT_EQ(RunCli({"smtp", "test", "--ini", ini, "--password-stdin"}, "bad\n").out,
+              "Wrong username\nor password.\n");
     r = RunCli({"smtp", "test", "--ini", ini, "--no-auth", "--password", "bad"});
     EXPECT_EQ(r.status, 0);
     r = RunCli({"smtp", "test", "--ini", ini, "--server",

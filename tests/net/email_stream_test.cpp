@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "net/email_stream.h"
 #include "platform/program_dir.h"
@@ -36,6 +37,17 @@ std::vector<std::string> FilesIn(const std::string& folder) {
         ::closedir(d);
     }
     return names;
+}
+
+// The message with its boundary, whatever it is, replaced by "B".
+std::string WithoutBoundary(const Bytes& message) {
+    std::string text(message.begin(), message.end());
+    const std::string key = "BOUNDARY=\"";
+    const size_t start = text.find(key) + key.size();
+    const std::string boundary = text.substr(start, text.find('"', start) - start);
+    for (size_t at; (at = text.find(boundary)) != std::string::npos;)
+        text.replace(at, boundary.size(), "B");
+    return text;
 }
 
 Settings DirectSettings(const SmtpTestServer& server) {
@@ -79,11 +91,36 @@ TEST(EmailStream, DirectAndOutboxWriteTheSameMessage) {
     ASSERT_EQ(files.size(), 1u);  // no partial file is left behind
     EXPECT_EQ(folder + files[0], outbox.OutboxFile());
     EXPECT_EQ(files[0].substr(files[0].size() - 4), ".eml");
-    // Byte for byte what the server stored, but without the transparency dots.
-    EXPECT_EQ(test::ReadFileBytes(outbox.OutboxFile()), mails[0].raw);
+    struct stat st {};
+    ASSERT_EQ(::stat(outbox.OutboxFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // the reporter's text and audio are theirs only
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // Byte for byte what the server stored, but without the transparency dots and with a
+    // boundary of its own.
+    EXPECT_EQ(WithoutBoundary(test::ReadFileBytes(outbox.OutboxFile())),
+              WithoutBoundary(mails[0].raw));
     EXPECT_EQ(server.Mails().size(), 1u);
     EXPECT_TRUE(ui.messages.empty());
     SetProgramDir("");
+}
+
+TEST(EmailStream, ABodyWithABoundaryLikeLineAndAVeryLongLineArrivesWhole) {
+    test::ScriptedUi ui;
+    SmtpTestServer server;
+    Settings settings = DirectSettings(server);
+    JStreamEMAIL email(settings, kValues);
+    const std::string body = "--JStreamSmtp\r\n" + std::string(2000, 'a') + "\r\nend";
+    email.Open("clip.wav", false, body);
+    email.Write("abc", 3);
+    email.Close();
+    EXPECT_TRUE(email.IsGood());
+    auto mails = server.Mails();
+    ASSERT_EQ(mails.size(), 1u);
+    ASSERT_EQ(mails[0].parts.size(), 3u);  // the text, the audio, the final empty part
+    const Bytes& text = mails[0].parts[0].bytes;
+    EXPECT_EQ(std::string(text.begin(), text.end()).substr(0, body.size()), body);
+    EXPECT_EQ(mails[0].parts[1].bytes, (Bytes{'a', 'b', 'c'}));
 }
 
 TEST(EmailStream, OutboxStaysInsideItsFolderAndAbandonedMessagesLeaveNothing) {

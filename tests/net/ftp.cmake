@@ -9,6 +9,6 @@ mora_test(test_net_ftp
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ftp_reply_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ftp_transfer_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ftp_failure_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/ftp_test_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ftp_check_test.cpp
   LIBS mora_net mora_ftp_test_server
   LABELS core)

@@ -82,6 +82,17 @@ TEST(FtpFailures, SilentServersTimeOut) {
         EXPECT_FALSE(connection.IsConnected());
         EXPECT_EQ(OnlyMessage(ui), "Timeout");
     }
+    // Servers that keep talking: "120" without end, and a greeting a byte a second.
+    for (const char* mode : {"wait120", "trickle"}) {
+        test::ScriptedUi ui;
+        FtpTestServer server(mode);
+        FtpConnection connection(internet);
+        const auto start = std::chrono::steady_clock::now();
+        connection.Connect("Mora", server.ServerText(), "u", "p", true);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << mode;
+        EXPECT_FALSE(connection.IsConnected()) << mode;
+        EXPECT_EQ(ui.messages.size(), 1u) << mode;
+    }
     {
         // Logs in, then never answers a transfer command.
         test::ScriptedUi ui;

@@ -47,6 +47,31 @@ if args.mode == "silent":
         conn, _ = listener.accept()
         held.append(conn)
 
+if args.mode in ("wait120", "trickle"):
+    # Hostile greetings: "120" (wait a little) without end, or a greeting a byte a second.
+    import threading
+    import time
+
+    def serve(conn):
+        try:
+            if args.mode == "wait120":
+                while True:
+                    conn.sendall(b"120 Ready in a moment\r\n")
+                    time.sleep(0.1)
+            for byte in b"220 " + b"x" * 1000:
+                conn.sendall(bytes([byte]))
+                time.sleep(1)
+        except OSError:
+            pass
+
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.bind((args.host, 0))
+    listener.listen(8)
+    announce(listener.getsockname()[1])
+    while True:
+        conn, _ = listener.accept()
+        threading.Thread(target=serve, args=(conn,), daemon=True).start()
+
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer

@@ -150,17 +150,37 @@ TEST(MailLayout, BodyIsTransparentAndHeaderValuesStayOnOneLine) {
     EXPECT_EQ(BodyText(".\n.x", false), ".\r\n.x");
     EXPECT_EQ(BodyText("a.b\n x.", true), "a.b\r\n x.");
     EXPECT_EQ(OneLine("Hi\r\nBcc: all@example.org"), "Hi  Bcc: all@example.org");
-    const std::string head = AttachmentHead("say \"hi\"\n.wav");
+    const std::string head = AttachmentHead("say \"hi\"\n.wav", "b");
     EXPECT_NE(head.find("filename=\"say \\\"hi\\\" .wav\"\r\n"), std::string::npos);
     MailHeader h{"to@x.org", "S", "from@x.org"};
-    const std::string message =
-        MessageHead(h, "text", "a.wav", true) + AttachmentHead("b.jpg") + MessageTail(true);
+    const std::string b = NewMimeBoundary("text");
+    const std::string message = MessageHead(h, "text", "a.wav", true, b) +
+                                AttachmentHead("b.jpg", b) + MessageTail(true, b);
     size_t boundaries = 0;
-    for (size_t at = 0; (at = message.find("\r\n--JStreamSmtp\r\n", at)) != std::string::npos; ++at)
+    for (size_t at = 0; (at = message.find("\r\n--" + b + "\r\n", at)) != std::string::npos; ++at)
         ++boundaries;
     EXPECT_EQ(boundaries, 4u);  // text, two attachments, the final empty part
-    EXPECT_EQ(message.substr(message.size() - 26), "\r\n--JStreamSmtp--\r\n\r\n\r\n.\r\n");
-    EXPECT_EQ(MessageTail(false), MessageTail(true).substr(0, MessageTail(true).size() - 3));
+    EXPECT_EQ(message.substr(message.size() - b.size() - 15), "\r\n--" + b + "--\r\n\r\n\r\n.\r\n");
+    EXPECT_EQ(MessageTail(false, b),
+              MessageTail(true, b).substr(0, MessageTail(true, b).size() - 3));
+}
+
+// A body could end the text part early with a fixed boundary, and a line over 998 octets broke
+// the message at strict servers.
+TEST(MailLayout, BoundaryIsNeverInTheBodyAndLongLinesGoQuotedPrintable) {
+    const std::string body = "--Mora-\n" + std::string(2000, 'a') + " =\xc3\xa4 \n.end";
+    const std::string b = NewMimeBoundary(body);
+    EXPECT_NE(b, NewMimeBoundary(body));
+    EXPECT_EQ(body.find(b), std::string::npos);
+    const std::string head = MessageHead({"t@x.org", "S", "f@x.org"}, body, "a.wav", true, b);
+    EXPECT_NE(head.find("charset=UTF-8\r\nContent-Transfer-Encoding: quoted-printable\r\n"),
+              std::string::npos);
+    size_t start = 0;
+    for (size_t end; (end = head.find("\r\n", start)) != std::string::npos; start = end + 2)
+        EXPECT_LE(end - start, 998u);
+    EXPECT_NE(head.find("=3D=C3=A4=20\r\n..end"), std::string::npos);
+    EXPECT_FALSE(PlainAddress("a@x.org> SIZE=1"));
+    EXPECT_TRUE(PlainAddress("a@x.org"));
 }
 
 TEST(ServerText, PortIsOptionalAndBlanksAreDropped) {

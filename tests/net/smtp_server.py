@@ -75,9 +75,15 @@ class Handler:
         if ARGS.helo_refuse:
             return "554 not today"
         session.host_name = hostname
-        # Let the client authenticate after HELO as well as after EHLO.
-        session.extended_smtp = True
+        # Strict, as many servers are: AUTH only after EHLO.
         return "250 mora.test"
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        if ARGS.helo_refuse:
+            session.extended_smtp = False
+            return ["502 not today"]
+        session.host_name = hostname
+        return responses
 
     async def handle_MAIL(self, server, session, envelope, address, options):
         if address.startswith("refuse"):

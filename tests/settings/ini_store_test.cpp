@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "settings/ini_store.h"
 #include "tests/support/temp_dir.h"
@@ -30,6 +31,8 @@ TEST(IniStore, KeysMatchByPrefixAndStopAtTheNextSection) {
 TEST(IniStore, RewriteNormalisesAndInsertsBeforeTheNextSection) {
     test::TempDir dir;
     const std::string path = dir.File("pos.txt");
+    // The rewrite once went through a fixed "temp.ini" that anyone could plant as a link.
+    ASSERT_EQ(::symlink(dir.File("elsewhere").c_str(), dir.File("temp.ini").c_str()), 0);
     test::WriteFileText(path, "[A]   X=1\n\n\n[B]\tY=2\n");
     IniWriteInt("A", "Z", 3, path);
     EXPECT_EQ(test::ReadFileText(path), "\r\n[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=2\r\n");
@@ -40,7 +43,7 @@ TEST(IniStore, RewriteNormalisesAndInsertsBeforeTheNextSection) {
     IniWriteInt("C", "V", 1, path);  // a new section is added at the end
     EXPECT_EQ(test::ReadFileText(path),
               "\r\n[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=-4\r\nW=8\r\n\r\n[C]\r\nV=1\r\n");
-    EXPECT_FALSE(test::FileExists(dir.File("temp.ini")));
+    EXPECT_FALSE(test::FileExists(dir.File("elsewhere")));
 }
 
 }  // namespace

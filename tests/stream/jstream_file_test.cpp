@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "stream/jstream_file.h"
@@ -191,7 +193,24 @@ TEST(ReplaceFileSafely, KeepsTheOldFileWhenWritingFails) {
         s.state &= ~JStream::good;  // as a failed write would leave it
     }));
     EXPECT_EQ(test::ReadFileText(path), "new");
-    EXPECT_FALSE(test::FileExists(path + ".new"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+// A temporary name someone else could plant (a link or a file of theirs) once received the
+// passwords.
+TEST(ReplaceFileSafely, NeverWritesThroughAPlantedTemporaryFileOrLink) {
+    ScriptedUi ui;
+    TempDir dir;
+    const std::string path = dir.File("MoraIni.sup");
+    ASSERT_EQ(::symlink(dir.File("stolen").c_str(), (path + ".new").c_str()), 0);
+    test::WriteFileText(dir.File("temp.ini"), "planted");
+    EXPECT_TRUE(ReplaceFileSafely(path, true, [](JStream& s) { s.Write("secret", 6); }));
+    EXPECT_FALSE(test::FileExists(dir.File("stolen")));
+    EXPECT_EQ(test::ReadFileText(dir.File("temp.ini")), "planted");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
 }
 
 }  // namespace

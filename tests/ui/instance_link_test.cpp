@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QTimer>
@@ -99,6 +101,34 @@ TEST_F(InstanceLinkTest, APeerThatNeverAnswersIsGivenUpOnInTime) {
     ASSERT_TRUE(server.Listen("MoraEdit"));
     // This thread does not run its loop, so the listener accepts nothing and answers nothing.
     EXPECT_EQ(SendInstanceRequest("MoraEdit", "activate", false, 300), InstanceReply::NoAnswer);
+}
+
+// A second instance once removed the socket of a first one too busy to answer, and both ran.
+TEST_F(InstanceLinkTest, ABusyInstanceKeepsItsSocket) {
+    InstanceServer first([](const std::string&) {});
+    ASSERT_TRUE(first.Listen("MoraEdit"));
+    InstanceServer second([](const std::string&) {});
+    EXPECT_FALSE(second.Listen("MoraEdit"));  // the first one's loop is not running: busy
+    EXPECT_TRUE(second.HeldByAnother());
+    EXPECT_TRUE(QFile::exists(InstanceSocketPath("MoraEdit")));
+    EXPECT_EQ(Send("MoraEdit", "activate"), InstanceReply::Answered);
+}
+
+TEST_F(InstanceLinkTest, ASharedSocketFolderOthersCanEnterIsRefused) {
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmp = qgetenv("TMPDIR"), home = qgetenv("HOME");
+    qputenv("TMPDIR", QByteArray::fromStdString(runtime_.Path()));
+    qputenv("HOME", QByteArray::fromStdString(runtime_.Path()));
+    const std::string shared = runtime_.File("mora-" + std::to_string(::getuid()));
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+    EXPECT_EQ(InstanceSocketFolder(), shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+    EXPECT_FALSE(IsPrivateFolder(shared));
+    const std::string used = InstanceSocketFolder();
+    EXPECT_NE(used, shared);
+    EXPECT_TRUE(IsPrivateFolder(used));
+    qputenv("TMPDIR", tmp);
+    qputenv("HOME", home);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "net/smtp_test.h"
+#include "net/smtp_check.h"
 
 #include "net/smtp_client.h"
 #include "platform/ui_services.h"

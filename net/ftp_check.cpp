@@ -1,4 +1,4 @@
-#include "net/ftp_test.h"
+#include "net/ftp_check.h"
 
 #include <cstring>
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "net/ftp_test.h"
+#include "net/ftp_check.h"
 #include "tests/net/ftp_fixture.h"
 #include "tests/support/temp_dir.h"
 
