@@ -109,7 +109,7 @@ int Play(const Args& args) {
         const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
         return got < 0 ? size_t{0} : static_cast<size_t>(got);
     };
-    if (!ParseWav(readAt, static_cast<uint64_t>(st.st_size), layout, error)) {
+    if (!ParseWavFile(fd, layout, error)) {
         std::fprintf(stderr, "mora-cli play: %s: %s\n", path.c_str(), error.c_str());
         return kExitFailed;
     }

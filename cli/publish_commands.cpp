@@ -31,8 +31,8 @@ int Encode(const Args& args) {
     JStreamFile file(in, true);
     if (!file.IsReadable()) return kExitFailed;
     const RiffLayout layout = WalkRiff(file, file.GetSize());
-    if (!layout.hasFormat || !layout.hasData || layout.formatTag != 1 ||
-        layout.bitsPerSample != 16 || (layout.channels != 1 && layout.channels != 2) ||
+    if (!layout.hasData || !layout.IsIntegerPcm() || layout.bitsPerSample != 16 ||
+        (layout.channels != 1 && layout.channels != 2) ||
         (layout.sampleRate != 44100 && layout.sampleRate != 48000)) {
         std::fprintf(stderr,
                      "%s: a 16-bit PCM WAV file at 44100 or 48000 Hz, mono or stereo, is needed\n",
@@ -50,9 +50,9 @@ int Encode(const Args& args) {
     if (!writer.IsReady()) return kExitFailed;
     std::vector<uint8_t> buffer(format.bufferBytes);
     file.SetPosition(static_cast<int32_t>(layout.dataStart));
-    for (uint32_t left = layout.dataSize; left > 0 && writer.IsReady();) {
-        const uint32_t n = std::min<uint32_t>(left, format.bufferBytes) / (layout.channels * 2u) *
-                           (layout.channels * 2u);
+    for (uint64_t left = layout.dataSize; left > 0 && writer.IsReady();) {
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(left, format.bufferBytes)) /
+                           (layout.channels * 2u) * (layout.channels * 2u);
         if (n == 0) break;
         file.Read(buffer.data(), n);
         writer.WriteSamples(buffer.data(), n);

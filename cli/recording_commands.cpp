@@ -72,8 +72,7 @@ int Decode(const Args& args) {
     }
     JStreamFile out(args.positional[1], false);
     if (!out.IsWritable()) return kExitFailed;
-    const auto header =
-        PlainWavHeader(channels, OutputRate(format), 16, static_cast<uint32_t>(dataBytes));
+    const auto header = PcmWavHeader(channels, OutputRate(format), 16, dataBytes);
     out.Write(header.data(), static_cast<uint32_t>(header.size()));
     std::vector<int16_t> unit(static_cast<size_t>(frames) * channels);
     for (uint32_t i = 0; i < length && reader->IsReady() && out.IsWritable(); ++i) {
