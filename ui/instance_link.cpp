@@ -37,7 +37,9 @@ std::string InstanceSocketFolder() {
     if (runtime && *runtime && IsPrivateFolder(runtime)) return runtime;
     const char* tmp = std::getenv("TMPDIR");
     const std::string uid = std::to_string(::getuid());
-    const std::string shared = std::string(tmp && *tmp ? tmp : "/tmp") + "/mora-" + uid;
+    std::string base = tmp && *tmp ? tmp : "/tmp";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    const std::string shared = base + "/mora-" + uid;
     if (PrivateFolderAt(shared)) return shared;
     Trace("instance link: %s is not private to this user; not using it", shared.c_str());
     if (const char* home = std::getenv("HOME"); home && *home) {
@@ -97,18 +99,19 @@ bool InstanceServer::Listen(const std::string& className) {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     const QString path = InstanceSocketPath(className);
-    heldByAnother_ = false;
+    // An instance that takes connections holds the name even when it is too busy to answer (an
+    // FTP upload): its socket stays, and this instance must not run beside it. Asked before
+    // listening, because listening puts the new socket in place of any file of that name.
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    heldByAnother_ = probe.waitForConnected(1000);
+    probe.abort();
+    if (heldByAnother_) {
+        Trace("instance link: %s is held by a running instance", path.toUtf8().constData());
+        return false;
+    }
     if (!server_->listen(path)) {
-        // An instance that takes connections holds the name even when it is too busy to answer
-        // (an FTP upload): its socket stays, and this instance must not run beside it. Only a
-        // socket nobody listens on is a leftover.
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(1000)) {
-            heldByAnother_ = true;
-            Trace("instance link: %s is held by a running instance", path.toUtf8().constData());
-            return false;
-        }
+        // Nobody listens on this name, so the socket file is a leftover.
         QLocalServer::removeServer(path);
         if (!server_->listen(path)) {
             Trace("instance link: cannot listen on %s: %s", path.toUtf8().constData(),
