@@ -12,6 +12,7 @@
 #include "platform/program_dir.h"
 #include "project/current_recording.h"
 #include "project/project_store.h"
+#include "stream/jstream_file.h"
 #include "stream/report.h"
 
 namespace mora {
@@ -54,7 +55,12 @@ uint32_t MeasureEntry(ProjectState& state, ClipEntry& entry) {
     const std::string levelPath = entry.folder + entry.name + ".jvu";
     struct stat st {};
     if (::stat(levelPath.c_str(), &st) == 0) {
-        if (!LoadVuFile(rec, levelPath)) return 0;
+        // Read only: measuring an entry changes no file.
+        JStreamFile file(levelPath, true);
+        if (!file.IsReadable()) return 0;
+        const VuReadResult read = ReadVuFile(file, rec);
+        if (!read.ok) return 0;
+        if (read.fileShift) ConvertVuResolution(rec, *read.fileShift);
         if (entry.rangeEnd == 0) {
             entry.rangeBegin = rec.cropBegin;
             entry.rangeEnd = rec.cropEnd;

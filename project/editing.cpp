@@ -175,6 +175,20 @@ void DragCutEnd(ProjectState& state, int kind) {
     RecordUndo(edit, {kUndoCutBegin + kind, edit.selectedCut, kind % 2 == 0 ? cut.begin : cut.end});
 }
 
+void MoveCutEnd(ProjectState& state, bool end, uint32_t position) {
+    EditState& edit = state.edit;
+    if (!ValidCut(edit, edit.selectedCut)) return;
+    VuCut& cut = edit.rec.cuts[edit.selectedCut];
+    position = std::min(position, edit.rec.levelCount);
+    if (end) {
+        cut.end = std::max(position, cut.begin);
+    } else {
+        cut.begin = std::min(position, cut.end);
+    }
+    UpdateLengths(state);
+    state.RefreshButtons();
+}
+
 void SelectCut(ProjectState& state, int32_t index) {
     state.edit.selectedCut = ValidCut(state.edit, index) ? index : -1;
     state.RefreshButtons();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -69,7 +70,8 @@ void SetBitrateIndex(ProjectState& state, uint32_t index) {
 
 // Takes what a project file holds into the state; the clip list is rebuilt from the stored
 // clips with the project's folder.
-void TakeFileData(ProjectState& state, const Settings& settings, const ProjectFileData& data) {
+void TakeFileData(ProjectState& state, const Settings& settings, const ProjectFileData& data,
+                  bool open) {
     state.stereo = data.stereo.value_or(false);
     state.format.stereo = state.stereo;
     state.shift = data.shift.value_or(0);
@@ -96,12 +98,16 @@ void TakeFileData(ProjectState& state, const Settings& settings, const ProjectFi
         if (entry.length > 0) list.entries.push_back(std::move(entry));
     }
     // An old project recorded as MP2 had its reader opened on the first clip here.
-    if (data.version == 2 && state.mp2 && !state.recordToFtp && !list.entries.empty()) {
+    if (open && data.version == 2 && state.mp2 && !state.recordToFtp && !list.entries.empty()) {
         MakeEntryCurrent(state, list.entries.front());
         OpenCurrentRecording(state);
     }
     if (!list.entries.empty()) {
-        SelectClip(state, 0);
+        if (open) {
+            SelectClip(state, 0);
+        } else {
+            list.current = state.selectedClip = 0;
+        }
     } else {
         state.selectedClip = -1;
         ClearCurrentRecording(state);
@@ -122,7 +128,9 @@ void TakeFileData(ProjectState& state, const Settings& settings, const ProjectFi
         if (state.selectedClip >= count || state.selectedClip < -1) state.selectedClip = 0;
         if (count == 0) state.selectedClip = -1;
     }
-    if (!SelectClip(state, state.selectedClip)) {
+    if (!open) {
+        list.current = count > 0 ? std::max(state.selectedClip, 0) : -1;
+    } else if (!SelectClip(state, state.selectedClip)) {
         state.recording.clipName.clear();
         SetCurrentToRecording(state, state.recordingNumber);
     }
@@ -231,20 +239,28 @@ void InitProject(ProjectState& state, const Settings& settings) {
     state.readerMp2 = state.mp2;
 }
 
-bool LoadProject(ProjectState& state, const Settings& settings) {
-    const std::string path = ProjectFilePath(state);
+std::optional<ProjectFileData> ReadCurrentProjectFile(const ProjectState& state) {
+    JStreamFile file(ProjectFilePath(state), true);
+    if (!file.IsReadable()) return std::nullopt;
     ProjectFileData data;
-    {
-        JStreamFile file(path, true);
-        if (!file.IsReadable()) return false;
-        const ProjectFileStatus status = ReadProjectFile(file, data);
-        if (status != ProjectFileStatus::Ok) {
-            ReportError(ProjectFileMessage(status));
-            return false;
-        }
+    const ProjectFileStatus status = ReadProjectFile(file, data);
+    if (status != ProjectFileStatus::Ok) {
+        ReportError(ProjectFileMessage(status));
+        return std::nullopt;
     }
+    return data;
+}
+
+void TakeProjectFile(ProjectState& state, const Settings& settings, const ProjectFileData& data,
+                     bool open) {
     BusyCursor busy;
-    TakeFileData(state, settings, data);
+    TakeFileData(state, settings, data, open);
+}
+
+bool LoadProject(ProjectState& state, const Settings& settings) {
+    const auto data = ReadCurrentProjectFile(state);
+    if (!data) return false;
+    TakeProjectFile(state, settings, *data, true);
     return true;
 }
 
