@@ -5,6 +5,9 @@
 #include "app/main_window.h"
 #include "app/not_built.h"
 #include "platform/trace.h"
+#include "project/editing.h"
+#include "project/project_store.h"
+#include "project/save_selection.h"
 
 namespace mora {
 
@@ -18,23 +21,9 @@ struct PendingCommand {
 };
 
 constexpr PendingCommand kPendingCommands[] = {
-    {40020, "publishing the clip"},
-    {40025, "opening a project"},
-    {40026, "creating a new project"},
-    {40028, "deleting the recording or project"},
-    {40033, "cropping before the position"},
-    {40034, "cropping after the position"},
-    {40036, "saving the selection"},
-    {40038, "publishing the clip list"},
-    {40039, "opening a recording"},
-    {40041, "setting the start of a cut"},
-    {40042, "cutting"},
-    {40043, "inserting or deleting a marker"},
-    {40047, "copying the selection into the clip list"},
-    {40052, "publishing the clip to a file"},
-    {40054, "publishing the clip list to a file"},
-    {40062, "fast publishing of the clip"},
-    {40063, "fast publishing of the clip list"},
+    {40020, "publishing the clip"},           {40038, "publishing the clip list"},
+    {40052, "publishing the clip to a file"}, {40054, "publishing the clip list to a file"},
+    {40062, "fast publishing of the clip"},   {40063, "fast publishing of the clip list"},
 };
 
 }  // namespace
@@ -58,6 +47,39 @@ void MainWindow::Command(int id) {
             if (state_.currentScreen == kClipEditorScreen) NotBuilt("clip list notification");
             return;
         case 40044:
+            return;
+        case 40025:
+            MenuOpen(state_.project, state_.settings);
+            return;
+        case 40026:
+            MenuNewProject(state_.project, state_.settings);
+            return;
+        case 40028:
+            MenuDelete(state_.project);
+            return;
+        case 40033:
+            if (state_.project.HasWaveformView()) CropBegin(state_.project);
+            return;
+        case 40034:
+            if (state_.project.HasWaveformView()) CropEnd(state_.project);
+            return;
+        case 40036:
+            MenuSaveSelAs(state_.project, state_.settings);
+            return;
+        case 40039:
+            MenuOpenClip(state_.project);
+            return;
+        case 40041:
+            CutBegin(state_.project);
+            return;
+        case 40042:
+            CutEnd(state_.project);
+            return;
+        case 40043:
+            ToggleMark(state_.project);
+            return;
+        case 40047:
+            MenuCopyToClipEditor(state_.project);
             return;
         case 40049:
             ShowInputOptions();
