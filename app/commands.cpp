@@ -21,74 +21,77 @@ struct PendingCommand {
 };
 
 constexpr PendingCommand kPendingCommands[] = {
-    {40020, "publishing the clip"},           {40038, "publishing the clip list"},
-    {40052, "publishing the clip to a file"}, {40054, "publishing the clip list to a file"},
-    {40062, "fast publishing of the clip"},   {40063, "fast publishing of the clip list"},
+    {cmd::PublishClip, "publishing the clip"},
+    {cmd::PublishClipList, "publishing the clip list"},
+    {cmd::ClipToFile, "publishing the clip to a file"},
+    {cmd::ClipListToFile, "publishing the clip list to a file"},
+    {cmd::FastClip, "fast publishing of the clip"},
+    {cmd::FastClipList, "fast publishing of the clip list"},
 };
 
 }  // namespace
 
 void MainWindow::Command(int id) {
     switch (id) {
-        case 40007:
-        case 40008:
-        case 40009:
-        case 40011:
-            SwitchScreen(id - kFirstScreenItem);
+        case cmd::Record:
+        case cmd::Editor:
+        case cmd::ClipEditor:
+        case cmd::About:
+            SwitchScreen(id - cmd::Record);
             return;
-        case 40010:
+        case cmd::EditText:
             if (!TextEditorOpen()) OpenTextEditor();
             return;
-        case 40024:
+        case cmd::Exit:
             state_.quitting = true;
             if (postQuit) postQuit();
             return;
-        case 40029:
+        case cmd::ClipListNotify:
             if (state_.currentScreen == kClipEditorScreen) NotBuilt("clip list notification");
             return;
-        case 40044:
+        case cmd::Nothing:
             return;
-        case 40025:
+        case cmd::OpenProject:
             MenuOpen(state_.project, state_.settings);
             return;
-        case 40026:
+        case cmd::NewProject:
             MenuNewProject(state_.project, state_.settings);
             return;
-        case 40028:
+        case cmd::Delete:
             MenuDelete(state_.project);
             return;
-        case 40033:
+        case cmd::CropBegin:
             if (state_.project.HasWaveformView()) CropBegin(state_.project);
             return;
-        case 40034:
+        case cmd::CropEnd:
             if (state_.project.HasWaveformView()) CropEnd(state_.project);
             return;
-        case 40036:
+        case cmd::SaveSelection:
             MenuSaveSelAs(state_.project, state_.settings);
             return;
-        case 40039:
+        case cmd::OpenClip:
             MenuOpenClip(state_.project);
             return;
-        case 40041:
+        case cmd::CutBegin:
             CutBegin(state_.project);
             return;
-        case 40042:
+        case cmd::CutEnd:
             CutEnd(state_.project);
             return;
-        case 40043:
+        case cmd::Mark:
             ToggleMark(state_.project);
             return;
-        case 40047:
+        case cmd::CopyToClipEditor:
             MenuCopyToClipEditor(state_.project);
             return;
-        case 40049:
+        case cmd::InputOptions:
             ShowInputOptions();
             return;
-        case 40055:
+        case cmd::Image:
             if (TextEditorOpen()) CloseTextEditor();
             NotBuilt("publishing images and video");
             return;
-        case 40057:
+        case cmd::RecordButton:
             if (state_.currentScreen == kRecordScreen) NotBuilt("the record button");
             return;
         default:
