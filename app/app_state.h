@@ -8,27 +8,10 @@
 
 #include "audio/input_processing.h"
 #include "platform/audio/audio_device.h"
+#include "project/project_state.h"
 #include "settings/settings.h"
 
 namespace mora {
-
-struct AppState;
-
-// The project that is open now. Its folder ends in '/'; its file is folder + name + ".mpr".
-struct ProjectState {
-    std::string folder;
-    std::string name;
-    std::string text;  // the reporter's text, edited in the text editor
-};
-
-// Where the program hands project files to the project store: set up a fresh project from a
-// path (folder + name), load the current project's file, save it.
-struct ProjectSlot {
-    std::function<void(AppState&, const std::string& path)> setUp;
-    std::function<void(AppState&)> load;
-    std::function<void(AppState&)> save;
-};
-ProjectSlot DefaultProjectSlot();
 
 enum ScreenIndex {
     kRecordScreen = 0,
@@ -57,8 +40,8 @@ struct AppState {
     LastState lastState;
     bool settingsLoaded = false;
 
+    // The current project, its clip list and the current recording with its edit state.
     ProjectState project;
-    ProjectSlot projectSlot = DefaultProjectSlot();
 
     // The command line after the program name: a project path, or empty (or starting with a
     // blank) to bring a running instance forward.
