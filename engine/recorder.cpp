@@ -161,12 +161,9 @@ int Engine::StartInput() {
     CreateWriter();
 
     // The input processing follows the input's rate and channels, and starts from rest.
-    if (c_.dsp.sampleRate != c_.format.recordingRate ||
-        c_.dsp.channels != (c_.format.stereo ? 2 : 1)) {
-        c_.dsp.sampleRate = c_.format.recordingRate;
-        c_.dsp.channels = c_.format.stereo ? 2 : 1;
-        ComputeAllSections(c_.dsp, c_.settings, c_.lastState.RecordGain);
-    }
+    c_.dsp.sampleRate = c_.format.recordingRate;
+    c_.dsp.channels = c_.format.stereo ? 2 : 1;
+    ComputeAllSections(c_.dsp, c_.settings, c_.lastState.RecordGain);
     ResetInputState(c_.dsp);
 
     for (EngineSlot& slot : slots_) QueueInputSlot(slot);
@@ -225,7 +222,7 @@ void Engine::StartSaving() {
 }
 
 void Engine::InsertMarker() {
-    if (!saving_) return;
+    if (!saving_ || !inputRunning_) return;
     if (c_.edit.markerCount >= kMaxMarkers) {
         StopWithMessage(kMarkerTableFull);
         return;
