@@ -1,0 +1,3 @@
+#include "project/clip_list.h"
+
+namespace mora {}  // namespace mora

@@ -1,0 +1,3 @@
+#include "project/current_recording.h"
+
+namespace mora {}  // namespace mora

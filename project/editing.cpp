@@ -1,0 +1,3 @@
+#include "project/editing.h"
+
+namespace mora {}  // namespace mora

@@ -1,0 +1,3 @@
+#include "project/project_file.h"
+
+namespace mora {}  // namespace mora

@@ -1,0 +1,3 @@
+#include "project/project_store.h"
+
+namespace mora {}  // namespace mora

@@ -1,0 +1,3 @@
+#include "project/save_selection.h"
+
+namespace mora {}  // namespace mora
