@@ -58,6 +58,8 @@ struct EngineContext {
     EngineFormat& format;
     InputDsp& dsp;
     RecordingEdit& edit;  // the current recording's levels, markers, cuts and crop range
+    // The current reader, which plays the current recording (replaced by OpenRecording).
+    std::unique_ptr<JStreamAudioReadFile>& reader;
     EngineProject& project;
     InternetState& internet;
     // The external interface's input device (-1 when there is none) and its control block.
@@ -150,7 +152,7 @@ class Engine {
     bool OutputOpen() const { return output_ != nullptr; }
     int32_t ReadPosition() const { return readPos_; }
     int32_t ShownPosition() const { return shownPos_; }
-    JStreamAudioReadFile* Reader() { return reader_.get(); }
+    JStreamAudioReadFile* Reader() { return c_.reader.get(); }
 
     // ---- Both ----
     // The share of real time the buffer handlers took over the last seconds (0..1).
@@ -223,7 +225,6 @@ class Engine {
 
     // Player state.
     std::unique_ptr<AudioOutput> output_;
-    std::unique_ptr<JStreamAudioReadFile> reader_;
     // The format as the reader left it, restored when playing starts (recording changes it).
     EngineFormat playFormat_;
     bool playing_ = false;

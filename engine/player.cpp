@@ -32,8 +32,8 @@ void ReportCode(const char* format, int code) {
 
 uint32_t Engine::OpenRecording(const std::string& audioPath) {
     bool mp2 = false;
-    if (reader_) reader_->CloseFile();
-    const uint32_t length = OpenRecordingReader(audioPath, c_.format, reader_, mp2);
+    if (c_.reader) c_.reader->CloseFile();
+    const uint32_t length = OpenRecordingReader(audioPath, c_.format, c_.reader, mp2);
     playFormat_ = c_.format;
     playEnd_.reset();
     return length;
@@ -75,7 +75,7 @@ int Engine::StartPlaying(int channels) {
         ReportError("StartPlaying");
         return 1;
     }
-    if (!reader_) return 1;
+    if (!c_.reader) return 1;
     channels = channels == 2 ? 2 : 1;
     // The reader's view of the format; the recorder may have changed it since.
     c_.format.recordingRate = playFormat_.recordingRate;
@@ -107,8 +107,8 @@ int Engine::StartPlaying(int channels) {
     fillEnded_ = false;
     if (transport_ < kPlaying) transport_ = kPlaying;
     readPos_ = std::max(readPos_, 0);
-    reader_->StartAt(readPos_);
-    if (!reader_->IsOpen()) {
+    c_.reader->StartAt(readPos_);
+    if (!c_.reader->IsOpen()) {
         playing_ = false;
         return 1;
     }
@@ -134,8 +134,8 @@ void Engine::FillAndQueue(EngineSlot& slot) {
     const uint32_t length = OutputFramesPerUnit(c_.format) * c_.format.outputChannels * 2;
     slot.header = AudioBuffer{slot.data.data(), std::min(length, kSlotBytes), 0,
                               static_cast<uintptr_t>(slot.index), 0};
-    reader_->GetUnit(reinterpret_cast<int16_t*>(slot.data.data()));
-    if (!reader_->IsGood()) {
+    c_.reader->GetUnit(reinterpret_cast<int16_t*>(slot.data.data()));
+    if (!c_.reader->IsGood()) {
         fillEnded_ = true;
         return;
     }
@@ -167,7 +167,7 @@ bool Engine::AdvancePlay() {
     const int32_t shown = std::max(readPos_ - kLag, 0);
     if (const VuCut* cut = CutStartingAt(readPos_)) {
         readPos_ = static_cast<int32_t>(cut->end);
-        if (static_cast<uint32_t>(readPos_) < PlayEnd()) reader_->Seek(readPos_);
+        if (static_cast<uint32_t>(readPos_) < PlayEnd()) c_.reader->Seek(readPos_);
         jump_ = std::max(jump_, kJumpBuffers);
         ShowPosition(shown);
     } else if (startup_ > 0) {
@@ -201,7 +201,7 @@ void Engine::AdvanceWind() {
     }
     readPos_ = static_cast<int32_t>(target);
     ShowPosition(readPos_ - kLag);
-    if (playing_) reader_->SeekFast(readPos_);
+    if (playing_) c_.reader->SeekFast(readPos_);
 }
 
 bool Engine::NextPlayAllRecording() {
@@ -211,9 +211,9 @@ bool Engine::NextPlayAllRecording() {
     if (OpenRecording(next) == 0) return false;
     c_.format.outputChannels = channels;
     readPos_ = 0;
-    reader_->StartAt(0);
+    c_.reader->StartAt(0);
     Notify(events.viewsChanged);
-    return reader_->IsOpen();
+    return c_.reader->IsOpen();
 }
 
 void Engine::OnOutputBuffer(AudioBuffer& header) {
@@ -242,7 +242,7 @@ void Engine::OnOutputBuffer(AudioBuffer& header) {
     if ((!playing_ || fillEnded_) && !anyQueued && !shuttingDown_) {
         if (playing_) {
             playing_ = false;
-            if (reader_) reader_->CloseFile();
+            if (c_.reader) c_.reader->CloseFile();
             Notify(events.stateChanged);
         }
         QueueClosingBuffer();
@@ -263,7 +263,7 @@ void Engine::StopPlaying() {
     if (!playing_) return;
     playing_ = false;
     if (output_ && output_->Reset() != kAudioOk) ReportError("waveOutReset");
-    if (reader_) reader_->CloseFile();
+    if (c_.reader) c_.reader->CloseFile();
     readPos_ = shownPos_;
     ShowPosition(shownPos_);
     Notify(events.stateChanged);
@@ -292,7 +292,7 @@ void Engine::RestartPlaying(int32_t position) {
     readPos_ = position;
     ShowPosition(position);
     if (playing_) {
-        reader_->Seek(position);
+        c_.reader->Seek(position);
         startup_ = kStartupBuffers;
         fillEnded_ = false;
     }

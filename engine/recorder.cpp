@@ -373,8 +373,8 @@ void Engine::CloseInput() {
 void Engine::SetRecordingMode(bool mp2) {
     if (mp2 == recordingMp2_) return;
     recordingMp2_ = mp2;
-    if (reader_) reader_->CloseFile();
-    reader_.reset();
+    if (c_.reader) c_.reader->CloseFile();
+    c_.reader.reset();
     writers_.Reset();
 }
 

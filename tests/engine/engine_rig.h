@@ -73,6 +73,7 @@ struct EngineRig {
     EngineFormat format;
     InputDsp dsp;
     RecordingEdit edit;
+    std::unique_ptr<JStreamAudioReadFile> reader;
     FolderProject project{dir.Path()};
     InternetState internet;
     std::optional<uint64_t> freeBytes = uint64_t{1} << 34;
