@@ -178,6 +178,7 @@ class Engine {
 
     // Player steps.
     void OnOutputBuffer(AudioBuffer& header);
+    void RestoreReaderFormat();
     void FillAndQueue(EngineSlot& slot);
     bool AdvanceTransport();
     bool AdvancePlay();
@@ -188,6 +189,10 @@ class Engine {
     const VuCut* CutStartingAt(int32_t unit) const;
     const VuCut* CutHolding(int32_t unit) const;
 
+    void StateChanged() {
+        c_.project.EngineBusy(inputRunning_ || saving_, playing_);
+        Notify(events.stateChanged);
+    }
     void Notify(const std::function<void()>& fn) {
         if (fn) fn();
     }
@@ -227,6 +232,7 @@ class Engine {
     std::unique_ptr<AudioOutput> output_;
     // The format as the reader left it, restored when playing starts (recording changes it).
     EngineFormat playFormat_;
+    const JStreamAudioReadFile* playReader_ = nullptr;  // the reader playFormat_ belongs to
     bool playing_ = false;
     int transport_ = kStopped;
     int32_t readPos_ = 0;

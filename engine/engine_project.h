@@ -29,6 +29,8 @@ class EngineProject {
     // Play-all: makes the recording after the current one current (its level file loaded into
     // the edit state the engine was given) and returns its audio path; empty after the last.
     virtual std::string SelectNextRecording() = 0;
+    // The engine started or stopped recording or playing; project commands wait meanwhile.
+    virtual void EngineBusy(bool /*recording*/, bool /*playing*/) {}
 };
 
 }  // namespace mora

@@ -35,6 +35,7 @@ uint32_t Engine::OpenRecording(const std::string& audioPath) {
     if (c_.reader) c_.reader->CloseFile();
     const uint32_t length = OpenRecordingReader(audioPath, c_.format, c_.reader, mp2);
     playFormat_ = c_.format;
+    playReader_ = c_.reader.get();
     playEnd_.reset();
     return length;
 }
@@ -70,6 +71,16 @@ void Engine::ShowPosition(int32_t shown) {
         events.level(c_.edit.levels[static_cast<size_t>(shownPos_)]);
 }
 
+void Engine::RestoreReaderFormat() {
+    c_.format.recordingRate = playFormat_.recordingRate;
+    c_.format.playMode = playFormat_.playMode;
+    c_.format.bytesPerUnit = playFormat_.bytesPerUnit;
+    c_.format.width = playFormat_.width;
+    c_.format.channels = playFormat_.channels;
+    c_.format.stereo = playFormat_.stereo;
+    c_.format.mp2BitrateIndex = playFormat_.mp2BitrateIndex;
+}
+
 int Engine::StartPlaying(int channels) {
     if (inputRunning_ || playing_) {
         ReportError("StartPlaying");
@@ -78,13 +89,7 @@ int Engine::StartPlaying(int channels) {
     if (!c_.reader) return 1;
     channels = channels == 2 ? 2 : 1;
     // The reader's view of the format; the recorder may have changed it since.
-    c_.format.recordingRate = playFormat_.recordingRate;
-    c_.format.playMode = playFormat_.playMode;
-    c_.format.bytesPerUnit = playFormat_.bytesPerUnit;
-    c_.format.width = playFormat_.width;
-    c_.format.channels = playFormat_.channels;
-    c_.format.stereo = playFormat_.stereo;
-    c_.format.mp2BitrateIndex = playFormat_.mp2BitrateIndex;
+    if (playReader_ == c_.reader.get()) RestoreReaderFormat();
     c_.format.outputChannels = channels;
     if (output_ && output_->Format().channels != channels) ExitPlaying();
     if (!output_) {
@@ -117,14 +122,14 @@ int Engine::StartPlaying(int channels) {
     jump_ = transport_ == kFastForward || transport_ == kRewind ? kWindBuffers : 0;
     for (int i = 0; i < kPlaySlots && playing_ && !fillEnded_; ++i) FillAndQueue(slots_[i]);
     output_->Restart();
-    Notify(events.stateChanged);
+    StateChanged();
     // Nothing at all to play (the position is at the end): close the way a finished one does.
     bool anyQueued = false;
     for (int i = 0; i < kPlaySlots; ++i) anyQueued = anyQueued || slots_[i].queued;
     if (!anyQueued) {
         playing_ = false;
         QueueClosingBuffer();
-        Notify(events.stateChanged);
+        StateChanged();
     }
     return 0;
 }
@@ -210,8 +215,8 @@ bool Engine::NextPlayAllRecording() {
     const int channels = c_.format.outputChannels;
     if (OpenRecording(next) == 0) return false;
     c_.format.outputChannels = channels;
-    readPos_ = 0;
-    c_.reader->StartAt(0);
+    readPos_ = static_cast<int32_t>(c_.edit.cropBegin);
+    c_.reader->StartAt(readPos_);
     Notify(events.viewsChanged);
     return c_.reader->IsOpen();
 }
@@ -243,7 +248,7 @@ void Engine::OnOutputBuffer(AudioBuffer& header) {
         if (playing_) {
             playing_ = false;
             if (c_.reader) c_.reader->CloseFile();
-            Notify(events.stateChanged);
+            StateChanged();
         }
         QueueClosingBuffer();
     }
@@ -266,7 +271,7 @@ void Engine::StopPlaying() {
     if (c_.reader) c_.reader->CloseFile();
     readPos_ = shownPos_;
     ShowPosition(shownPos_);
-    Notify(events.stateChanged);
+    StateChanged();
 }
 
 void Engine::ExitPlaying() {

@@ -177,7 +177,7 @@ int Engine::StartInput() {
     countdown_ = 0;
     blink_ = 0;
     currentLevel_ = kLevelSilent;
-    Notify(events.stateChanged);
+    StateChanged();
     return 0;
 }
 
@@ -218,7 +218,7 @@ void Engine::StartSaving() {
     saving_ = true;
     JStreamAudioWrite* writer = writers_.Current();
     if (writer) writer->Open(recordingName_);
-    Notify(events.stateChanged);
+    StateChanged();
 }
 
 void Engine::InsertMarker() {
@@ -312,7 +312,7 @@ void Engine::StopInput() {
         if (input_->Stop() != kAudioOk) ReportError("waveInStop");
         if (input_->Reset() != kAudioOk) ReportError("waveInReset");
     }
-    Notify(events.stateChanged);
+    StateChanged();
 }
 
 void Engine::Checkpoint() {
@@ -339,7 +339,7 @@ void Engine::StopSaving() {
         ClearLevels(c_.edit);
         c_.edit.markerCount = 0;
         Notify(events.viewsChanged);
-        Notify(events.stateChanged);
+        StateChanged();
         return;
     }
     c_.edit.cropBegin = 0;
@@ -349,7 +349,7 @@ void Engine::StopSaving() {
     c_.project.AppendRecording(recordingPath_, length ? length : c_.edit.levelCount);
     c_.project.SaveProject();
     Notify(events.viewsChanged);
-    Notify(events.stateChanged);
+    StateChanged();
 }
 
 void Engine::CloseInput() {
