@@ -27,6 +27,9 @@ void DeleteCut(ProjectState& state, int32_t index);
 // The waveform view is about to drag an end of the selected cut: kind 0 or 2 its begin, 1 or 3
 // its end (2 and 3 while a drag record is pending).
 void DragCutEnd(ProjectState& state, int kind);
+// The view drags an end of the selected cut (its begin when `end` is false) to `position`; the
+// end never passes the other one. Records nothing (DragCutEnd did).
+void MoveCutEnd(ProjectState& state, bool end, uint32_t position);
 // Selects the cut whose begin or end the cursor has landed on (−1 for none).
 void SelectCut(ProjectState& state, int32_t index);
 void ToggleMark(ProjectState& state);

@@ -163,9 +163,6 @@ struct ProjectState {
     std::unique_ptr<JStreamAudioReadFile> reader;
     bool readerMp2 = false;
 
-    // The file last chosen in "Open Filename" (by "Open clip").
-    std::string lastOpenedFile;
-
     EngineActivity activity;
     ProjectHooks hooks;
 

@@ -8,8 +8,10 @@
 // ".mpr". The project file exists only while the clip list holds an entry.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "project/project_file.h"
 #include "project/project_state.h"
 #include "settings/settings.h"
 
@@ -35,6 +37,15 @@ void InitProject(ProjectState& state, const Settings& settings);
 // damaged) is reported and changes nothing. Entries take the project's folder; entries whose
 // recording is gone are dropped.
 bool LoadProject(ProjectState& state, const Settings& settings);
+
+// The two halves of LoadProject. The file's contents, or nothing when it is refused (reported).
+std::optional<ProjectFileData> ReadCurrentProjectFile(const ProjectState& state);
+// Takes a project file's contents: format, the entries with the project's folder (refreshed;
+// those whose recording is gone are dropped), text and images. With `open`, the selected clip
+// is opened as the current recording; without, no file is read beyond the level files and
+// none is written.
+void TakeProjectFile(ProjectState& state, const Settings& settings, const ProjectFileData& data,
+                     bool open);
 
 // Writes the project file as version 10, or deletes it when the clip list is empty. A failed
 // write is reported and leaves the old file as it was.
