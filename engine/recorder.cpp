@@ -114,10 +114,13 @@ void Engine::CreateWriter() {
     // A writer writes into the folder it was made for.
     if (folder != writerFolder_) writers_.Reset();
     writerFolder_ = folder;
-    const int kind = (recordingMp2_ ? 2 : 1) + (c_.project.RecordToFtp() ? 3 : 0);
+    const bool live = c_.project.RecordToFtp();
+    const WriterKind kind =
+        recordingMp2_ ? (live ? WriterKind::Mp2RecordingLiveUpload : WriterKind::Mp2Recording)
+                      : (live ? WriterKind::WavRecordingLiveUpload : WriterKind::WavRecording);
     WriterContext context{c_.settings, c_.internet, writeFormat_, folder, {}, {}};
     JStreamAudioWrite* writer = writers_.Select(kind, context);
-    if (writer && kind >= 4) writer->Prepare();
+    if (writer && live) writer->Prepare();
 }
 
 int Engine::StartInput() {
