@@ -8,6 +8,7 @@
 #include "app/audio_startup.h"
 #include "app/not_built.h"
 #include "app/startup.h"
+#include "app/transport.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
 
@@ -49,9 +50,9 @@ bool MoraApp::InitInstance() {
     const QRect display = screen ? screen->geometry() : QRect(0, 0, 0, 0);
     state_.screenBitmaps = ChooseScreenBitmaps(state_.settings, display.width(), display.height());
 
-    NotBuilt("codecs and audio engine at 44100 Hz");
     state_.projectSlot.setUp(state_, state_.settings.NewProjectPath);
     ChooseStartupProject(state_);
+    StartEngine(state_, state_.engine, loop_);
     state_.clientSize = ReadClientSize(ProgramFile("size.txt"));
 
     window_ = std::make_unique<MainWindow>(state_, loop_);
@@ -82,6 +83,7 @@ void MoraApp::Shutdown() {
         server_.Close();
         return;
     }
+    StopEngine(state_.engine);
     if (window_) window_->Destroy();  // keeps the text being edited
     state_.projectSlot.save(state_);
     window_.reset();
