@@ -131,8 +131,7 @@ TEST_F(MainWindowTest, TextEditorShowsKeepsAndSavesTheProjectText) {
     EXPECT_FALSE(w.TextEditorOpen());
     EXPECT_EQ(state.previousScreen, kTextEditorScreen);
     EXPECT_EQ(state.project.text, "Water rose overnight.\nRoads closed.");
-    EXPECT_EQ(SavedText(), "Water rose overnight.
-Roads closed.");
+    EXPECT_EQ(SavedText(), "Water rose overnight.\nRoads closed.");
     EXPECT_FALSE(Checked(cmd::EditText));
     EXPECT_TRUE(Checked(cmd::Record));
     EXPECT_TRUE(Enabled(cmd::PublishClip));
