@@ -10,6 +10,7 @@
 #include "audio/level_builder.h"
 #include "audio/level_meter.h"
 #include "audio/recording_reader.h"
+#include "platform/riff.h"
 #include "project/clip_list.h"
 #include "project/project_store.h"
 
@@ -20,10 +21,6 @@ namespace {
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-}
-
-void PutLE32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
