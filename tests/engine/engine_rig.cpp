@@ -1,12 +1,14 @@
 #include "tests/engine/engine_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "audio/recording_reader.h"
 #include "platform/audio/audio_system.h"
-#include "platform/audio/wav_io.h"
+#include "platform/riff.h"
 
 namespace mora::test {
 
@@ -48,11 +50,12 @@ std::vector<int16_t> TestSignal(uint32_t frames, int channels, uint32_t rate) {
 
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, int channels,
               uint32_t rate) {
-    PcmFormat format{rate, static_cast<uint16_t>(channels), 16};
-    auto bytes = WavHeader(format, static_cast<uint32_t>(samples.size() * 2));
-    const auto* raw = reinterpret_cast<const uint8_t*>(samples.data());
-    bytes.insert(bytes.end(), raw, raw + samples.size() * 2);
-    WriteFileBytes(path, bytes);
+    const auto header = PcmWavHeader(static_cast<uint16_t>(channels), rate, 16, samples.size() * 2);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(header.data(), 1, header.size(), f);
+    std::fwrite(samples.data(), 2, samples.size(), f);
+    std::fclose(f);
 }
 
 std::vector<int16_t> WavSamples(const std::string& path) {
