@@ -19,12 +19,6 @@ namespace mora::cli {
 namespace {
 using Json = nlohmann::ordered_json;
 
-bool ParseNumber(const std::string& text, long low, long high, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
-
 Json RecordJson(const UndoRecord& r) {
     Json values = Json::array();
     switch (r.type) {
@@ -72,20 +66,25 @@ Json EditJson(const ProjectState& state) {
 }
 
 // Applies one step; an exit status when it was refused or failed.
-int ApplyStep(ProjectState& state, const std::string& step) {
+int ApplyStep(const Args& args, ProjectState& state, const std::string& step) {
     const size_t eq = step.find('=');
     const std::string name = step.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : step.substr(eq + 1);
     const bool hasValue = eq != std::string::npos;
-    long number = 0;
-    auto bad = [&step](const char* why) {
-        std::fprintf(stderr, "mora-cli edit: %s: %s\n", step.c_str(), why);
+    auto bad = [&](const char* why) {
+        Complain(args, step + ": " + why);
         return kExitUsage;
     };
+    auto number = [&](long long min, long long max) -> std::optional<long long> {
+        if (hasValue) return ParseNumber(args, value, name.c_str(), min, max);
+        bad("needs =VALUE");
+        return std::nullopt;
+    };
     if (name == "cursor") {
-        if (!hasValue || !ParseNumber(value, 0, UINT32_MAX, number)) return bad("a level index");
+        const auto cursor = number(0, UINT32_MAX);
+        if (!cursor) return kExitUsage;
         // The editor's cursor never leaves the recording.
-        state.edit.cursor = std::min(static_cast<uint32_t>(number), state.edit.rec.levelCount);
+        state.edit.cursor = std::min(static_cast<uint32_t>(*cursor), state.edit.rec.levelCount);
     } else if (step == "crop-begin") {
         CropBegin(state);
     } else if (step == "crop-end") {
@@ -95,12 +94,14 @@ int ApplyStep(ProjectState& state, const std::string& step) {
     } else if (step == "cut-end") {
         CutEnd(state);
     } else if (name == "select-cut") {
-        if (!hasValue || !ParseNumber(value, -1, kMaxCuts, number)) return bad("a cut index");
-        SelectCut(state, static_cast<int32_t>(number));
+        const auto cut = number(-1, kMaxCuts - 1);
+        if (!cut) return kExitUsage;
+        SelectCut(state, static_cast<int32_t>(*cut));
     } else if (name == "drag-cut") {
-        if (!hasValue || !ParseNumber(value, 0, 3, number)) return bad("a drag kind 0 to 3");
-        DragCutEnd(state, static_cast<int>(number));
-        MoveCutEnd(state, number % 2 == 1, state.edit.cursor);
+        const auto kind = number(0, 3);
+        if (!kind) return kExitUsage;
+        DragCutEnd(state, static_cast<int>(*kind));
+        MoveCutEnd(state, *kind % 2 == 1, state.edit.cursor);
     } else if (step == "delete-cut") {
         DeleteCut(state, state.edit.selectedCut);
     } else if (step == "mark") {
@@ -129,19 +130,17 @@ int Edit(const Args& args) {
         return kExitUsage;
     }
     Settings settings;
-    LoadCliSettings(args, settings);
+    if (!LoadCliSettings(args, settings)) return kExitUsage;
     ProjectState state;
     const std::string path = AbsolutePath(args.positional[0]);
     struct stat st {};
     if (args.Has("clip")) {
-        long index = 0;
-        if (!ParseNumber(*args.Get("clip"), 0, 1000000, index)) {
-            std::fprintf(stderr, "mora-cli edit: --clip takes a clip number from 0\n");
-            return kExitUsage;
-        }
+        const auto number = NumberOption(args, "clip", 0, 0, 1000000);
+        if (!number) return kExitUsage;
+        const long long index = *number;
         if (!OpenCliProject(state, settings, path)) return kExitFailed;
         if (!SelectClip(state, static_cast<int32_t>(index))) {
-            std::fprintf(stderr, "mora-cli edit: the list has no clip %ld to open\n", index);
+            Complain(args, "the list has no clip " + std::to_string(index) + " to open");
             return kExitFailed;
         }
     } else {
@@ -158,7 +157,7 @@ int Edit(const Args& args) {
     }
     state.edit.cursor = state.edit.rec.cropBegin;
     for (size_t i = 1; i < args.positional.size(); ++i) {
-        if (int status = ApplyStep(state, args.positional[i])) return status;
+        if (int status = ApplyStep(args, state, args.positional[i])) return status;
     }
     std::cout << EditJson(state).dump(2) << "\n";
     return kExitOk;

@@ -17,19 +17,12 @@ namespace mora::cli {
 namespace {
 using Json = nlohmann::ordered_json;
 
+constexpr long long kMaxClipIndex = 1000000;
 const std::vector<std::string> kFormatFlags = {"mp2", "wav", "stereo", "mono"};
 
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
-}
-
-bool ParseIndex(const std::string& text, int32_t& index) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value > 1000000) return false;
-    index = static_cast<int32_t>(value);
-    return true;
 }
 
 // The format flags over the settings' format; false (reported) for a bad value.
@@ -39,14 +32,9 @@ bool TakeFormatFlags(const Args& args, const Settings& settings, ProjectState& s
     if (args.Has("wav")) state.mp2 = false;
     if (args.Has("stereo")) state.stereo = true;
     if (args.Has("mono")) state.stereo = false;
-    if (auto text = args.Get("bitrate-index")) {
-        int32_t index = 0;
-        if (!ParseIndex(*text, index) || index > 11) {
-            std::fprintf(stderr, "mora-cli: --bitrate-index takes 0 to 11\n");
-            return false;
-        }
-        state.bitrateIndex = static_cast<uint32_t>(index);
-    }
+    const auto index = NumberOption(args, "bitrate-index", state.bitrateIndex, 0, 11);
+    if (!index) return false;
+    state.bitrateIndex = static_cast<uint32_t>(*index);
     state.format.stereo = state.stereo;
     state.format.mp2BitrateIndex = static_cast<uint8_t>(state.bitrateIndex);
     return true;
@@ -63,7 +51,7 @@ int Show(const Args& args) {
         return kExitUsage;
     }
     Settings settings;
-    LoadCliSettings(args, settings);
+    if (!LoadCliSettings(args, settings)) return kExitUsage;
     ProjectState state;
     const std::string path = AbsolutePath(args.positional[0]);
     if (!Exists(path)) {
@@ -98,7 +86,7 @@ int Add(const Args& args) {
         return kExitUsage;
     }
     Settings settings;
-    LoadCliSettings(args, settings);
+    if (!LoadCliSettings(args, settings)) return kExitUsage;
     ProjectState state;
     const std::string path = AbsolutePath(args.positional[0]);
     if (Exists(path)) {
@@ -125,13 +113,11 @@ int OpenAtIndex(const Args& args, size_t count, const char* command, ProjectStat
         std::fprintf(stderr, "mora-cli project %s: wrong number of arguments\n", command);
         return kExitUsage;
     }
-    int32_t index = 0;
-    if (!ParseIndex(args.positional[1], index)) {
-        std::fprintf(stderr, "mora-cli project %s: INDEX is a clip number from 0\n", command);
-        return kExitUsage;
-    }
+    const auto number = ParseNumber(args, args.positional[1], "INDEX", 0, kMaxClipIndex);
+    if (!number) return kExitUsage;
+    const auto index = static_cast<int32_t>(*number);
     Settings settings;
-    LoadCliSettings(args, settings);
+    if (!LoadCliSettings(args, settings)) return kExitUsage;
     if (!OpenCliProject(state, settings, AbsolutePath(args.positional[0]))) return kExitFailed;
     if (index >= static_cast<int32_t>(state.clips.entries.size())) {
         std::fprintf(stderr, "mora-cli project %s: the list has no clip %d\n", command, index);
@@ -282,12 +268,7 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 bool LoadCliSettings(const Args& args, Settings& settings) {
-    const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
-    const bool loaded = LoadSettings(settings, ini);
-    if (!loaded && args.Has("ini")) {
-        std::fprintf(stderr, "%s: not a settings file\n", ini.c_str());
-        return false;
-    }
+    if (!LoadCommandSettings(args, settings)) return false;
     settings.FtpTestPassed = 1;
     return true;
 }

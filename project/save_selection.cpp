@@ -11,6 +11,7 @@
 #include "audio/audio_reader.h"
 #include "audio/recording_reader.h"
 #include "platform/program_dir.h"
+#include "platform/riff.h"
 #include "platform/ui_services.h"
 #include "project/current_recording.h"
 #include "project/editing.h"
@@ -99,33 +100,6 @@ bool WriteThroughWa2(const std::string& target, const std::function<bool(JStream
     return ok;
 }
 
-void PutLE32(std::vector<uint8_t>& bytes, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void PutLE16(std::vector<uint8_t>& bytes, uint16_t v) {
-    bytes.push_back(static_cast<uint8_t>(v));
-    bytes.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-std::vector<uint8_t> WavHeader(const SourceLayout& layout, uint32_t dataBytes) {
-    const auto blockAlign = static_cast<uint16_t>(layout.channels * layout.bitsPerSample / 8);
-    std::vector<uint8_t> h;
-    h.insert(h.end(), {'R', 'I', 'F', 'F'});
-    PutLE32(h, dataBytes + 36);
-    h.insert(h.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutLE32(h, 16);
-    PutLE16(h, 1);
-    PutLE16(h, layout.channels);
-    PutLE32(h, layout.sampleRate);
-    PutLE32(h, layout.sampleRate * blockAlign);
-    PutLE16(h, blockAlign);
-    PutLE16(h, layout.bitsPerSample);
-    h.insert(h.end(), {'d', 'a', 't', 'a'});
-    PutLE32(h, dataBytes);
-    return h;
-}
-
 }  // namespace
 
 bool CopySelection(ProjectState& state, const std::string& source, const std::string& target) {
@@ -147,7 +121,8 @@ bool CopySelection(ProjectState& state, const std::string& source, const std::st
         const uint32_t begin = std::min(rec.cropBegin, units);
         const uint32_t end = std::clamp(rec.cropEnd, begin, units);
         const uint32_t bytes = (end - begin) * layout.bytesPerUnit;
-        const std::vector<uint8_t> header = WavHeader(layout, bytes);
+        const auto header =
+            PcmWavHeader(layout.channels, layout.sampleRate, layout.bitsPerSample, bytes);
         out.Write(header.data(), static_cast<uint32_t>(header.size()));
         return CopyBytes(in, layout.dataStart + begin * layout.bytesPerUnit, bytes, out);
     });
