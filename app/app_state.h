@@ -7,6 +7,8 @@
 #include <string>
 
 #include "audio/input_processing.h"
+#include "engine/engine.h"
+#include "engine/project_link.h"
 #include "platform/audio/audio_device.h"
 #include "project/project_state.h"
 #include "settings/settings.h"
@@ -35,6 +37,13 @@ struct ScreenBitmapPair {
     int second = 495;
 };
 
+// The audio engine and what it needs beside the program state (made by StartEngine).
+struct EngineHolder {
+    InternetState internet;
+    std::unique_ptr<ProjectLink> link;
+    std::unique_ptr<Engine> engine;
+};
+
 struct AppState {
     Settings settings;
     LastState lastState;
@@ -56,6 +65,8 @@ struct AppState {
     // processing computed from the settings.
     std::unique_ptr<AudioSystem> audio;
     InputDsp inputDsp;
+    // Declared after the devices, so that it goes first.
+    EngineHolder engine;
 
     bool interfaceFound = false;
     int interfaceDevice = -1;

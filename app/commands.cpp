@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/not_built.h"
+#include "app/transport.h"
 #include "platform/trace.h"
 #include "project/editing.h"
 #include "project/project_store.h"
@@ -92,7 +93,8 @@ void MainWindow::Command(int id) {
             NotBuilt("publishing images and video");
             return;
         case cmd::RecordButton:
-            if (state_.currentScreen == kRecordScreen) NotBuilt("the record button");
+            if (state_.currentScreen == kRecordScreen && state_.engine.engine)
+                PressRecord(*state_.engine.engine);
             return;
         default:
             break;

@@ -8,6 +8,8 @@
 #include "app/audio_startup.h"
 #include "app/not_built.h"
 #include "app/startup.h"
+#include "app/transport.h"
+#include "engine/recovery.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
 #include "project/project_store.h"
@@ -56,9 +58,13 @@ bool MoraApp::InitInstance() {
     const QRect display = screen ? screen->geometry() : QRect(0, 0, 0, 0);
     state_.screenBitmaps = ChooseScreenBitmaps(state_.settings, display.width(), display.height());
 
-    NotBuilt("codecs and audio engine at 44100 Hz");
     InitProject(state_.project, state_.settings);
     ChooseStartupProject(state_);
+    StartEngine(state_, state_.engine, loop_);
+    // A recording that a crash interrupted joins the project, and the reporter hears of it once.
+    if (auto recovered = RecoverInterruptedRecording(state_.project))
+        Ui().MessageBox("Mora Edit", RecoveredText(*recovered, state_.project.shift),
+                        MsgIcon::Information, MsgButtons::Ok);
     state_.clientSize = ReadClientSize(ProgramFile("size.txt"));
 
     window_ = std::make_unique<MainWindow>(state_, loop_);
@@ -92,6 +98,7 @@ void MoraApp::Shutdown() {
         server_.Close();
         return;
     }
+    StopEngine(state_.engine);
     if (window_) window_->Destroy();  // keeps the text being edited
     SaveProject(state_.project);
     window_.reset();
