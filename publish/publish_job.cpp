@@ -1,6 +1,7 @@
 #include "publish/publish_job.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "audio/bwf_file_writers.h"
@@ -127,6 +128,7 @@ class AudioRun {
     Reopen ResumeUpload();
     bool WriteClips();
     bool Interrupted();
+    bool Finish();
 
     const PublishRequest& request_;
     PublishEnv& env_;
@@ -143,6 +145,7 @@ class AudioRun {
     uint64_t skip_ = 0;  // bytes of the current clip the server holds
     bool cancelled_ = false;
     uint32_t failedReconnects_ = 0;
+    uint64_t audioEnd_ = UINT64_MAX;  // where the audio data ends in the upload, once known
 };
 
 AudioRun::Reopen AudioRun::ResumeUpload() {
@@ -159,6 +162,8 @@ AudioRun::Reopen AudioRun::ResumeUpload() {
             offset = std::min(size, offset);
             fromSize = true;
         }
+        // What follows the audio is written again whole.
+        offset = std::min(offset, audioEnd_);
         Trace("Resume at %llu (%s)", static_cast<unsigned long long>(offset),
               fromSize ? "SIZE" : "sent");
         // Not even the header arrived: the upload starts again.
@@ -170,15 +175,18 @@ AudioRun::Reopen AudioRun::ResumeUpload() {
         ReportError(kResumeRefused);
         return Reopen::Stop;
     }
+    if (result == 0) {
+        outcome_.resumes.push_back({offset, fromSize});
+        if (!writer_.IsReady()) result = 2;  // the server would not open the file there
+    }
     if (result == 2) {
         ++failedReconnects_;
-        if (cancelled_ || !env_.settings.ResumeSilently ||
+        if (cancelled_ || Ui().ProgressCancelled() || !env_.settings.ResumeSilently ||
             (env_.reconnectLimit && failedReconnects_ >= env_.reconnectLimit))
             return Reopen::Stop;
         return Reopen::Retry;
     }
     failedReconnects_ = 0;
-    outcome_.resumes.push_back({offset, fromSize});
     size_t c = std::min(current_, clipStart_.size() - 1);
     while (c > 0 && clipStart_[c] > offset) --c;
     current_ = c;
@@ -214,11 +222,25 @@ bool AudioRun::WriteClips() {
     return writer_.IsReady();
 }
 
+// The end of the publication. An upload counts only when the server confirms it: until then
+// the kernel may hold bytes that never arrive, and a refusal is a break like any other.
+bool AudioRun::Finish() {
+    if (!ftp_) {
+        writer_.Finish();
+        return true;
+    }
+    audioEnd_ = ftp_->BytesSent();
+    writer_.Finish();
+    ftp_->CloseFile();
+    return ftp_->IsGood();
+}
+
 // After a break or a Cancel: whether to go on with a resume.
 bool AudioRun::Interrupted() {
+    // The job abandons what cannot be resumed (an e-mail cut short is never sent).
+    if (!resumable_ || !outcome_.message.empty()) return false;
     writer_.Close();
     writer_.FlushEncoder();
-    if (!resumable_ || !outcome_.message.empty()) return false;
     if (env_.settings.ResumeSilently) return true;
     return Ui().MessageBox("Publishing interrupted!", "Resume publishing ?", MsgIcon::Question,
                            MsgButtons::YesNo) == MsgAnswer::Yes;
@@ -235,6 +257,7 @@ bool AudioRun::Run() {
         if (r == Reopen::Retry) continue;
         if (r == Reopen::Restart) {
             writer_.Open(request_.baseName);
+            audioEnd_ = UINT64_MAX;
             clipStart_.clear();
             current_ = 0;
             skip_ = 0;
@@ -243,7 +266,7 @@ bool AudioRun::Run() {
         uint32_t done = 0;
         for (size_t c = 0; c < current_; ++c) done += steps_[c];
         Ui().ProgressStep(done);
-        if (writer_.IsReady() && WriteClips() && !cancelled_) return true;
+        if (writer_.IsReady() && WriteClips() && !cancelled_ && Finish()) return true;
         if (!Interrupted()) return false;
         resuming = true;
     }
@@ -365,13 +388,11 @@ PublishOutcome RunPublishJob(const PublishRequest& request, PublishEnv& env) {
         return outcome;
     }
 
-    // 7. The end of the publication; an upload counts when the server confirms it.
-    writer->Finish();
+    // 7. (Finished by the audio run.)
     std::string audioName = request.baseName + "." + settings.PublishFileExt;
     uint64_t audioSent = 0;
     if (auto* ftp = dynamic_cast<JStreamAudioWriteBWFFTP*>(writer.get())) {
         audioSent = ftp->BytesSent();
-        ftp->CloseFile();
         audioName = ftp->RemotePath(request.baseName);
         uint64_t size = 0;
         if (ftp->IsGood() && ftp->Connection() &&
