@@ -155,7 +155,7 @@ AudioRun::Reopen AudioRun::ResumeUpload() {
     uint64_t offset = ftp_->BytesSent();
     bool fromSize = false;
     FtpConnection* connection = ftp_->Connection();
-    int result = 2;
+    ResumeResult result = ResumeResult::NoConnection;
     if (connection && connection->IsConnected()) {
         uint64_t size = 0;
         if (connection->Client().Size(ftp_->RemotePath(request_.baseName), size)) {
@@ -170,16 +170,17 @@ AudioRun::Reopen AudioRun::ResumeUpload() {
         if (offset < ftp_->DataStart() || clipStart_.empty()) return Reopen::Restart;
         result = writer_.Resume(request_.baseName, static_cast<uint32_t>(offset));
     }
-    if (result == 1) {
+    if (result == ResumeResult::Refused) {
         outcome_.message = kResumeRefused;
         ReportError(kResumeRefused);
         return Reopen::Stop;
     }
-    if (result == 0) {
+    if (result == ResumeResult::Resumed) {
         outcome_.resumes.push_back({offset, fromSize});
-        if (!writer_.IsReady()) result = 2;  // the server would not open the file there
+        // The server would not open the file there.
+        if (!writer_.IsReady()) result = ResumeResult::NoConnection;
     }
-    if (result == 2) {
+    if (result == ResumeResult::NoConnection) {
         ++failedReconnects_;
         if (cancelled_ || Ui().ProgressCancelled() || !env_.settings.ResumeSilently ||
             (env_.reconnectLimit && failedReconnects_ >= env_.reconnectLimit))
@@ -353,7 +354,10 @@ PublishOutcome RunPublishJob(const PublishRequest& request, PublishEnv& env) {
     outcome.started = true;
     WriterContext context{settings,         env.internet, format, request.outputFolder,
                           env.session.mail, request.text};
-    const int kind = target == Target::File ? (mp2 ? 9 : 8) : target == Target::Email ? 7 : 6;
+    const WriterKind kind = target == Target::File
+                                ? (mp2 ? WriterKind::BwfFileMpeg : WriterKind::BwfFilePcm)
+                            : target == Target::Email ? WriterKind::BwfByEmail
+                                                      : WriterKind::BwfByFtp;
     std::unique_ptr<JStreamAudioWrite> writer = CreateAudioWriter(kind, context);
     auto* encoder = dynamic_cast<JStreamWrMP2*>(writer.get());
     if (encoder && !encoder->SetBitrate(bitrateIndex, format.levelValuesPerSecond))
