@@ -17,7 +17,9 @@ constexpr int kExitUsage = 2;   // the command line or a value was refused
 struct Args {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;  // options that take a value, without "--"
-    std::vector<std::string> flags;             // options without a value, without "--"
+    // Every value of an option given more than once, in order.
+    std::map<std::string, std::vector<std::string>> allValues;
+    std::vector<std::string> flags;  // options without a value, without "--"
 
     bool Has(const std::string& name) const;
     std::optional<std::string> Get(const std::string& name) const;
