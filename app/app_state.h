@@ -13,17 +13,6 @@
 
 namespace mora {
 
-struct AppState;
-
-// Where the program hands project files to the project store: set up a fresh project from a
-// path (folder + name), load the current project's file, save it.
-struct ProjectSlot {
-    std::function<void(AppState&, const std::string& path)> setUp;
-    std::function<void(AppState&)> load;
-    std::function<void(AppState&)> save;
-};
-ProjectSlot DefaultProjectSlot();
-
 enum ScreenIndex {
     kRecordScreen = 0,
     kEditorScreen = 1,
@@ -51,8 +40,8 @@ struct AppState {
     LastState lastState;
     bool settingsLoaded = false;
 
+    // The current project, its clip list and the current recording with its edit state.
     ProjectState project;
-    ProjectSlot projectSlot = DefaultProjectSlot();
 
     // The command line after the program name: a project path, or empty (or starting with a
     // blank) to bring a running instance forward.

@@ -10,6 +10,8 @@
 
 #include "app/menus.h"
 #include "app/not_built.h"
+#include "project/editing.h"
+#include "project/project_store.h"
 
 namespace mora {
 
@@ -62,6 +64,12 @@ MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(
     setObjectName("MoraEdit");
     area_ = new ScreenArea(*this);
     setCentralWidget(area_);
+
+    // The project's operations tell the screens through these; Destroy takes them back.
+    ProjectHooks& hooks = state_.project.hooks;
+    hooks.refreshScreens = [this] { area_->update(); };
+    hooks.refreshButtons = [this] { area_->update(); };
+    hooks.waveformView = [this] { return state_.currentScreen == kEditorScreen; };
 
     BuildMainMenu(*menuBar(), state_.settings.LiteLayout != 0);
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
@@ -163,10 +171,10 @@ void MainWindow::CloseTextEditor() {
     ProjectState& project = state_.project;
     if (!text.empty() && text != project.text) {
         project.text = text;
-        state_.projectSlot.save(state_);
+        SaveProject(state_.project);
     } else if (text.empty() && !project.text.empty()) {
         project.text.clear();
-        state_.projectSlot.save(state_);
+        SaveProject(state_.project);
     }
     delete textEdit_;
     textEdit_ = nullptr;
@@ -183,13 +191,15 @@ void MainWindow::CloseTextEditor() {
 void MainWindow::PrepareEditPopup() {
     QAction* mark = Item(cmd::Mark);
     if (!mark) return;
-    const bool onMarker = playPositionOnMarker && playPositionOnMarker();
+    const bool onMarker =
+        playPositionOnMarker ? playPositionOnMarker() : CursorOnMarker(state_.project);
     mark->setText(onMarker ? "Delete marker" : "Mark");
 }
 
 void MainWindow::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    state_.project.hooks = {};
     if (timerStarted_) loop_.StopTimer(kScreenTimer);
     state_.quitting = true;
     NotBuilt("stopping recording and playback");

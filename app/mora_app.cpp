@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
+#include "project/project_store.h"
 
 namespace mora {
 
@@ -50,7 +51,7 @@ bool MoraApp::InitInstance() {
     state_.screenBitmaps = ChooseScreenBitmaps(state_.settings, display.width(), display.height());
 
     NotBuilt("codecs and audio engine at 44100 Hz");
-    state_.projectSlot.setUp(state_, state_.settings.NewProjectPath);
+    InitProject(state_.project, state_.settings);
     ChooseStartupProject(state_);
     state_.clientSize = ReadClientSize(ProgramFile("size.txt"));
 
@@ -83,7 +84,7 @@ void MoraApp::Shutdown() {
         return;
     }
     if (window_) window_->Destroy();  // keeps the text being edited
-    state_.projectSlot.save(state_);
+    SaveProject(state_.project);
     window_.reset();
     if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");
     SaveLastState(state_.lastState, state_.settings, state_.project.folder, state_.project.name,
@@ -113,9 +114,8 @@ void MoraApp::OnInstanceRequest(const std::string& request) {
         const std::string path = request.substr(5);
         loop_.Post([this, path] {
             if (window_ && window_->TextEditorOpen()) window_->CloseTextEditor();
-            state_.projectSlot.save(state_);
-            SetProjectFromPath(state_, path);
-            state_.projectSlot.load(state_);
+            SaveProject(state_.project);
+            OpenProjectFile(state_.project, state_.settings, path);
             OnInstanceRequest("activate");
         });
     } else {

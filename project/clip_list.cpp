@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <utility>
@@ -74,7 +75,10 @@ uint32_t MeasureEntry(ProjectState& state, ClipEntry& entry) {
     if (OpenRecordingReader(EntryAudioPath(state, entry), format, reader, mp2) == 0) return 0;
     static const LevelTables tables = BuildLevelTables();
     if (!BuildLevelsFromAudio(*reader, format, tables, rec)) return 0;
-    return rec.levelCount;
+    // A clip keeps its own range; a plain recording counts whole.
+    if (entry.rangeEnd == 0) return rec.levelCount;
+    const uint32_t end = std::min(entry.rangeEnd, rec.levelCount);
+    return end - std::min(entry.rangeBegin, end);
 }
 
 }  // namespace
