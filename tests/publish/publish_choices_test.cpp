@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "publish/publish_choices.h"
+#include "publish/publish_job.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -92,6 +93,24 @@ TEST(FtpDialog, ServerListStopsAtTheFirstUnnamedProfileAndStartCopiesTheChoice) 
     EXPECT_EQ(settings.FtpDestDir, "in");
     EXPECT_EQ(settings.FtpProfileName, "Desk");
     EXPECT_EQ(lastState.KeepNames, 1);
+}
+
+TEST(PublishCommands, ChecksComeInOrderWithTheirMessages) {
+    Settings settings;
+    settings.EnableImages = 0;
+    PublishCheck list{true, false, false, false, true, 96000};
+    EXPECT_EQ(CheckPublish(list, settings), "MenuPublishCliplist");  // FTP test not passed
+    list.variant = true;
+    EXPECT_EQ(CheckPublish(list, settings), "-");
+    settings.FtpTestPassed = 1;
+    EXPECT_EQ(CheckPublish(list, settings), "Nothing in cliplist");
+    PublishCheck clip{false, false, false, false, true, 96000};
+    EXPECT_EQ(CheckPublish(clip, settings), "Nothing recorded or selected");
+    settings.EnableImages = 1;
+    EXPECT_EQ(CheckPublish(clip, settings),
+              "Sample-rate= 96 KHz.\nYou can not publish at\nsample-rates higher than 48 KHz.");
+    clip.jobRunning = true;
+    EXPECT_EQ(CheckPublish(clip, settings), "-");
 }
 
 }  // namespace
