@@ -53,8 +53,8 @@ class PublishCli : public ::testing::Test {
 TEST_F(PublishCli, CutUploadResumesAndMatchesTheFileOutput) {
     test::FtpTestServer server("cut", "127.0.0.1", {"--cut-after", "200000", "--cut-times", "1"});
     const std::string ini = Ini(server);
-    auto r = RunCli({"publish", "cliplist", project, "--via", "ftp", "--resume-silently", "--ini",
-                     ini});
+    auto r =
+        RunCli({"publish", "cliplist", project, "--via", "ftp", "--resume-silently", "--ini", ini});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["target"], "ftp");
