@@ -9,8 +9,11 @@
 #include "audio/input_processing.h"
 #include "engine/engine.h"
 #include "engine/project_link.h"
+#include "net/ftp_stream.h"
 #include "platform/audio/audio_device.h"
 #include "project/project_state.h"
+#include "publish/image_publishers.h"
+#include "publish/publish_choices.h"
 #include "settings/settings.h"
 
 namespace mora {
@@ -51,6 +54,13 @@ struct AppState {
 
     // The current project, its clip list and the current recording with its edit state.
     ProjectState project;
+
+    // Publishing: the dialogs' choices kept between jobs, the Internet layer's state, the
+    // current image publisher, and whether a job runs.
+    PublishSession publishSession;
+    InternetState internet;
+    ImagePublisherSlot imagePublishers;
+    bool publishing = false;
 
     // The command line after the program name: a project path, or empty (or starting with a
     // blank) to bring a running instance forward.

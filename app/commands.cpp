@@ -12,26 +12,6 @@
 
 namespace mora {
 
-namespace {
-
-// Commands whose owners (projects, editing, clip list, publishing, the record screen) are not
-// part of the program yet.
-struct PendingCommand {
-    int id;
-    const char* what;
-};
-
-constexpr PendingCommand kPendingCommands[] = {
-    {cmd::PublishClip, "publishing the clip"},
-    {cmd::PublishClipList, "publishing the clip list"},
-    {cmd::ClipToFile, "publishing the clip to a file"},
-    {cmd::ClipListToFile, "publishing the clip list to a file"},
-    {cmd::FastClip, "fast publishing of the clip"},
-    {cmd::FastClipList, "fast publishing of the clip list"},
-};
-
-}  // namespace
-
 void MainWindow::Command(int id) {
     switch (id) {
         case cmd::Record:
@@ -88,9 +68,14 @@ void MainWindow::Command(int id) {
         case cmd::InputOptions:
             ShowInputOptions();
             return;
+        case cmd::PublishClip:
+        case cmd::PublishClipList:
+        case cmd::ClipToFile:
+        case cmd::ClipListToFile:
+        case cmd::FastClip:
+        case cmd::FastClipList:
         case cmd::Image:
-            if (TextEditorOpen()) CloseTextEditor();
-            NotBuilt("publishing images and video");
+            Publish(id);
             return;
         case cmd::RecordButton:
             if (state_.currentScreen == kRecordScreen && state_.engine.engine)
@@ -98,12 +83,6 @@ void MainWindow::Command(int id) {
             return;
         default:
             break;
-    }
-    for (const PendingCommand& pending : kPendingCommands) {
-        if (pending.id == id) {
-            NotBuilt(pending.what);
-            return;
-        }
     }
     Trace("command %d has no handler", id);
 }

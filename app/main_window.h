@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "platform/event_loop.h"
+#include "publish/publish_job.h"
 #include "ui/wwin.h"
 
 class QPlainTextEdit;
@@ -36,6 +37,8 @@ class MainWindow : public QMainWindow, public ScreenHost {
     bool TextEditorOpen() const { return textEdit_ != nullptr; }
     QPlainTextEdit* TextEdit() const { return textEdit_; }
     void ShowInputOptions();
+    // "Clip", "Cliplist", their to-file and fast variants, and "Image".
+    void Publish(int id);
 
     // The menu item with command identifier `id`, or nullptr.
     QAction* Item(int id) const;
@@ -46,6 +49,8 @@ class MainWindow : public QMainWindow, public ScreenHost {
     void Destroy();
     // Ends the event loop (set by the program; tests may watch it).
     std::function<void()> postQuit;
+    // Answers the publish dialogs instead of showing them (tests); unset: the Qt dialogs.
+    std::function<bool(const PublishDialogRequest&)> publishDialog;
     // Whether the play position is on a marker (decides "Mark" or "Delete marker").
     std::function<bool()> playPositionOnMarker;
 

@@ -23,7 +23,9 @@ struct Args {
     std::string command;  // the command's words, for messages ("ftp put")
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;  // options that take a value, without "--"
-    std::vector<std::string> flags;             // options without a value, without "--"
+    // Every value of an option given more than once, in order.
+    std::map<std::string, std::vector<std::string>> allValues;
+    std::vector<std::string> flags;  // options without a value, without "--"
 
     bool Has(const std::string& name) const;
     std::optional<std::string> Get(const std::string& name) const;

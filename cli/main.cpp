@@ -53,6 +53,7 @@ std::optional<std::string> ParseArgs(const Command& command, const std::vector<s
             } else {
                 return "--" + name + " needs a value";
             }
+            args.allValues[name].push_back(args.values[name]);
         } else if (takes(command.flagOptions, name) && !inlineValue) {
             args.flags.push_back(name);
         } else {

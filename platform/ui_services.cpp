@@ -1,5 +1,6 @@
 #include "platform/ui_services.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mora {
@@ -39,6 +40,31 @@ std::optional<std::string> StderrUi::SaveFileDialog(const FileDialogRequest&) {
 std::optional<std::string> StderrUi::TextPrompt(const std::string&, const std::string&,
                                                 const std::string&) {
     return std::nullopt;
+}
+
+void StderrUi::ProgressStart(const std::string& caption, uint32_t range) {
+    range_ = range;
+    position_ = 0;
+    shownTenth_ = 0;
+    std::string trimmed = caption;
+    trimmed.erase(0, trimmed.find_first_not_of(' '));
+    trimmed.erase(trimmed.find_last_not_of(' ') + 1);
+    std::fprintf(stderr, "%s\n", trimmed.c_str());
+}
+
+void StderrUi::ProgressStep(uint32_t steps) {
+    position_ += steps;
+    if (range_ == 0) return;
+    const uint32_t tenth =
+        static_cast<uint32_t>(std::min<uint64_t>(10, uint64_t{position_} * 10 / range_));
+    if (tenth > shownTenth_) {
+        shownTenth_ = tenth;
+        std::fprintf(stderr, "  %u%%\n", tenth * 10);
+    }
+}
+
+void StderrUi::ProgressEnd() {
+    range_ = position_ = shownTenth_ = 0;
 }
 
 UiServices& Ui() {

@@ -3,6 +3,7 @@
 // busy cursor. The programs answer with Qt; mora-cli prints to stderr and never waits; tests
 // install a scripted fake. The core reaches the current implementation through Ui().
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,6 +40,16 @@ class UiServices {
                                                   const std::string& initial) = 0;
     // Busy (hourglass) cursor on or off.
     virtual void SetBusy(bool busy) = 0;
+
+    // The progress window of a long job. ProgressStart shows it (or keeps it) with a caption
+    // and a range of steps and forgets an earlier Cancel; ProgressStep advances it;
+    // ProgressCancelled lets pending input through and says whether the reporter pressed
+    // Cancel since the last start; ProgressEnd closes it and drops the pointer input that piled
+    // up meanwhile. The defaults show nothing and never cancel.
+    virtual void ProgressStart(const std::string& /*caption*/, uint32_t /*range*/) {}
+    virtual void ProgressStep(uint32_t /*steps*/ = 1) {}
+    virtual bool ProgressCancelled() { return false; }
+    virtual void ProgressEnd() {}
 };
 
 // For the shell: messages go to stderr as "Title: text"; OK and Yes are taken, Retry is not (no
@@ -52,6 +63,15 @@ class StderrUi : public UiServices {
     std::optional<std::string> TextPrompt(const std::string& title, const std::string& label,
                                           const std::string& initial) override;
     void SetBusy(bool) override {}
+    // Captions and every tenth of the range on stderr.
+    void ProgressStart(const std::string& caption, uint32_t range) override;
+    void ProgressStep(uint32_t steps = 1) override;
+    void ProgressEnd() override;
+
+  private:
+    uint32_t range_ = 0;
+    uint32_t position_ = 0;
+    uint32_t shownTenth_ = 0;
 };
 
 // The current implementation (a StderrUi until a program installs its own).

@@ -30,7 +30,8 @@ RecordingTime FileTime(const std::string& path) {
 }  // namespace
 
 bool LoadPublishClip(const std::string& recordingPath, const LevelTables& tables,
-                     uint32_t levelShift, PublishClip& clip) {
+                     uint32_t levelShift, PublishClip& clip,
+                     const std::pair<uint32_t, uint32_t>* range) {
     EngineFormat format;
     format.levelShift = levelShift;
     std::unique_ptr<JStreamAudioReadFile> reader;
@@ -53,8 +54,10 @@ bool LoadPublishClip(const std::string& recordingPath, const LevelTables& tables
         if (!BuildLevelsFromAudio(*reader, format, tables, *edit)) return false;
         SaveVuFile(*edit, clip.levelPath);
     }
-    clip.begin = std::min(edit->cropBegin, edit->levelCount);
-    clip.end = std::min(std::max(edit->cropEnd, clip.begin), edit->levelCount);
+    const uint32_t begin = range ? range->first : edit->cropBegin;
+    const uint32_t end = range ? range->second : edit->cropEnd;
+    clip.begin = std::min(begin, edit->levelCount);
+    clip.end = std::min(std::max(end, clip.begin), edit->levelCount);
     clip.cuts.assign(edit->cuts.begin(), edit->cuts.begin() + edit->cutCount);
     clip.markers.assign(edit->markers.begin(), edit->markers.begin() + edit->markerCount);
     for (auto [b, e] : UncutStretches(clip))

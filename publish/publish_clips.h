@@ -33,10 +33,12 @@ struct PublishClip {
 };
 
 // Loads a recording for publishing: validates it as the player would and reads its level file;
-// a missing level file is built from the audio and saved beside it. False when the recording
-// is refused (the message was shown).
+// a missing level file is built from the audio and saved beside it. The published range is
+// the level file's crop range unless `range` gives another (a clip's own). False when the
+// recording is refused (the message was shown).
 bool LoadPublishClip(const std::string& recordingPath, const LevelTables& tables,
-                     uint32_t levelShift, PublishClip& clip);
+                     uint32_t levelShift, PublishClip& clip,
+                     const std::pair<uint32_t, uint32_t>* range = nullptr);
 
 // The stretches of a clip's published range outside its cuts, in order.
 std::vector<std::pair<uint32_t, uint32_t>> UncutStretches(const PublishClip& clip);

@@ -8,124 +8,19 @@
 #include "audio/recording_reader.h"
 #include "platform/program_dir.h"
 #include "platform/system_facts.h"
+#include "publish/clip_writer.h"
 #include "stream/binary_io.h"
 
 namespace mora {
-namespace {
-constexpr uint32_t kCopyChunk = 16384;
-
-struct FrameRange {
-    uint32_t first;
-    uint32_t end;
-};
-
-// The MP2 frames of each stretch of a clip, within the frames the file holds.
-std::vector<FrameRange> ClipFrames(const PublishClip& clip, const EngineFormat& format,
-                                   uint32_t totalFrames) {
-    std::vector<FrameRange> ranges;
-    for (auto [b, e] : UncutStretches(clip)) {
-        const uint32_t first =
-            std::min(Mp2FrameOfUnit(format, static_cast<int32_t>(b)), totalFrames);
-        const uint32_t end = std::min(Mp2FrameOfUnit(format, static_cast<int32_t>(e)), totalFrames);
-        if (end > first) ranges.push_back({first, end});
-    }
-    return ranges;
-}
-
-bool WritePcmClip(JStreamAudioWrite& writer, const PublishClip& clip, EngineFormat& format) {
-    JStreamAudioReadWavFile reader(format);
-    if (reader.ReadLength(clip.recordingPath) == 0) return false;
-    reader.SetFileName(clip.recordingPath);
-    std::vector<int16_t> unit(size_t{OutputFramesPerUnit(format)} *
-                              static_cast<size_t>(format.outputChannels));
-    for (auto [b, e] : UncutStretches(clip)) {
-        reader.StartAt(static_cast<int32_t>(b));
-        for (uint32_t u = b; u < e; ++u) {
-            if (!writer.IsReady() || !reader.IsGood()) break;
-            reader.GetUnit(unit.data());
-            writer.WriteSamples(reinterpret_cast<const uint8_t*>(unit.data()),
-                                static_cast<uint32_t>(unit.size() * 2));
-        }
-    }
-    const bool ok = reader.IsGood() && writer.IsReady();
-    reader.CloseFile();
-    return ok;
-}
-
-bool WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const PublishClip& clip,
-                  EngineFormat& format) {
-    JStreamAudioReadMP2File reader(format);
-    if (reader.ReadLength(clip.recordingPath) == 0) return false;
-    const uint32_t frameLength = reader.FrameLength();
-    const uint32_t totalFrames = reader.Frames();
-    JStreamFile file(clip.recordingPath, true);
-    if (!file.IsReadable() || frameLength == 0) return false;
-    Mp2Decoder decoder;
-    std::vector<uint8_t> chunk;
-    std::vector<int16_t> decoded, left(kMp2FrameSamples);
-    for (FrameRange range : ClipFrames(clip, format, totalFrames)) {
-        uint64_t at = reader.DataStart() + uint64_t{range.first} * frameLength;
-        const uint64_t end = reader.DataStart() + uint64_t{range.end} * frameLength;
-        file.SetPosition(static_cast<int32_t>(at));
-        if (!reencoder) {
-            while (at < end && writer.IsReady() && file.IsReadable()) {
-                chunk.resize(static_cast<size_t>(std::min<uint64_t>(kCopyChunk, end - at)));
-                if (!ReadBytes(file, chunk.data(), static_cast<uint32_t>(chunk.size())))
-                    return false;
-                writer.WriteEncoded(chunk.data(), static_cast<uint32_t>(chunk.size()));
-                at += chunk.size();
-            }
-            continue;
-        }
-        chunk.resize(frameLength);
-        for (uint32_t f = range.first; f < range.end && writer.IsReady(); ++f) {
-            if (!ReadBytes(file, chunk.data(), frameLength)) return false;
-            Mp2Header header;
-            std::copy_n(chunk.begin(), 4, header.bytes);
-            if (!decoder.IsStarted()) decoder.Start(header);
-            decoded.clear();
-            decoder.DecodeFrame(chunk.data(), frameLength, clip.channels, decoded);
-            for (uint32_t i = 0; i < kMp2FrameSamples; ++i)
-                left[i] =
-                    decoded.size() >= size_t{kMp2FrameSamples} * static_cast<size_t>(clip.channels)
-                        ? decoded[i * static_cast<uint32_t>(clip.channels)]
-                        : 0;
-            reencoder->EncodeMonoFrame(left.data());
-        }
-    }
-    decoder.Finish();
-    return writer.IsReady();
-}
-}  // namespace
-
-uint32_t CountClipFrames(const std::vector<PublishClip>& clips, uint32_t levelShift) {
-    uint32_t frames = 0;
-    for (const PublishClip& clip : clips) {
-        EngineFormat format;
-        format.levelShift = levelShift;
-        format.mp2BitrateIndex = clip.mp2BitrateIndex;
-        format.stereo = clip.channels == 2;
-        JStreamAudioReadMP2File reader(format);
-        const bool readable = reader.ReadLength(clip.recordingPath) > 0;
-        for (FrameRange r : ClipFrames(clip, format, readable ? reader.Frames() : 0))
-            frames += r.end - r.first;
-    }
-    return frames;
-}
 
 bool WriteClipAudio(JStreamAudioWrite& writer, JStreamWrMP2* reencoder,
                     const std::vector<PublishClip>& clips, int outputChannels,
                     uint32_t levelShift) {
-    for (const PublishClip& clip : clips) {
-        EngineFormat format;
-        format.levelShift = levelShift;
-        format.outputChannels = outputChannels;
-        format.mp2BitrateIndex = clip.mp2BitrateIndex;
-        format.stereo = clip.channels == 2;
-        const bool ok = clip.mp2 ? WriteMp2Clip(writer, reencoder, clip, format)
-                                 : WritePcmClip(writer, clip, format);
-        if (!ok) return false;
-    }
+    for (const PublishClip& clip : clips)
+        if (!WriteClip(writer, reencoder, clip, outputChannels, levelShift, 0, [] {
+                 return true;
+             }).complete)
+            return false;
     return true;
 }
 

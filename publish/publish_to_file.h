@@ -12,9 +12,6 @@
 
 namespace mora {
 
-// MP2 frames of the clips' published stretches (what copying or re-encoding them gives).
-uint32_t CountClipFrames(const std::vector<PublishClip>& clips, uint32_t levelShift);
-
 // Hands the audio of the clips' stretches outside their cuts to an opened writer: PCM
 // recordings level unit by level unit as the player reads them (`outputChannels` wide, at
 // 44.1 kHz) to WriteSamples; MP2 recordings as their frames copied in 16 KiB chunks to

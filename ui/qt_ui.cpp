@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QProgressDialog>
 #include <QStringList>
 
 namespace mora {
@@ -149,6 +151,82 @@ void QtUi::SetBusy(bool busy) {
         QApplication::restoreOverrideCursor();
         --busyDepth_;
     }
+}
+
+namespace {
+// Drops pointer input for every window but the progress dialog while a job runs.
+class PointerFilter : public QObject {
+  public:
+    explicit PointerFilter(QWidget* allowed) : allowed_(allowed) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel: {
+                auto* widget = qobject_cast<QWidget*>(watched);
+                return !(widget && allowed_ &&
+                         (widget == allowed_ || allowed_->isAncestorOf(widget)));
+            }
+            default:
+                return false;
+        }
+    }
+
+  private:
+    QWidget* allowed_;
+};
+}  // namespace
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi() {
+    ProgressEnd();
+}
+
+void QtUi::ProgressStart(const std::string& caption, uint32_t range) {
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(QApplication::activeWindow());
+        progress_->setWindowTitle(QStringLiteral("Mora"));
+        progress_->setObjectName(QStringLiteral("progress"));
+        progress_->setCancelButtonText(QStringLiteral("Cancel"));
+        progress_->setMinimumDuration(0);
+        progress_->setWindowModality(Qt::ApplicationModal);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
+        QObject::connect(progress_.get(), &QProgressDialog::canceled,
+                         [this] { cancelled_ = true; });
+        pointerFilter_ = std::make_unique<PointerFilter>(progress_.get());
+        qApp->installEventFilter(pointerFilter_.get());
+    }
+    cancelled_ = false;
+    progress_->setLabelText(Q(caption).trimmed());
+    progress_->setRange(0, static_cast<int>(std::min<uint32_t>(range, INT32_MAX)));
+    progress_->setValue(0);
+    progress_->show();
+    QCoreApplication::processEvents();
+}
+
+void QtUi::ProgressStep(uint32_t steps) {
+    if (!progress_) return;
+    const int value = progress_->value() + static_cast<int>(steps);
+    progress_->setValue(std::min(value, progress_->maximum()));
+}
+
+bool QtUi::ProgressCancelled() {
+    QCoreApplication::processEvents();
+    return cancelled_;
+}
+
+void QtUi::ProgressEnd() {
+    if (pointerFilter_) {
+        QCoreApplication::processEvents();  // what piled up is dropped by the filter
+        qApp->removeEventFilter(pointerFilter_.get());
+        pointerFilter_.reset();
+    }
+    progress_.reset();
+    cancelled_ = false;
 }
 
 }  // namespace mora

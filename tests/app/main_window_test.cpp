@@ -167,12 +167,19 @@ TEST_F(MainWindowTest, TextEditorFollowsTheWindowSizeAndKeepsItsTextWhenTheWindo
 
 TEST_F(MainWindowTest, ExitAsksForTheEndAndImageClosesTheTextEditor) {
     MainWindow& w = Make();
+    int dialogs = 0;
+    w.publishDialog = [&](const PublishDialogRequest& request) {
+        EXPECT_TRUE(request.imagesOnly);
+        ++dialogs;
+        return false;  // Cancel
+    };
     w.Item(cmd::Image)->trigger();  // images are offered by default
     w.OpenTextEditor();
     w.Command(cmd::Image);
     EXPECT_FALSE(w.TextEditorOpen());
     w.Command(cmd::Nothing);
     w.Command(cmd::PublishClip);
+    EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(quitRequests, 0);
     w.Item(cmd::Exit)->trigger();
     EXPECT_TRUE(state.quitting);

@@ -7,9 +7,11 @@ Writes the port it listens on to --port-file once it accepts connections. Modes:
   foreign    like no-epsv, and PASV replies name an address that is not the server's
   mute       logs in, then never answers a transfer or delete command
   stall      sends the first 1000 bytes of a download, then nothing more
-  cut        closes the data connection of an upload after --cut-after bytes
+  cut        closes the data connection of an upload after --cut-after bytes (of the first
+             --cut-times uploads only, when given)
   different  serves, on download, each byte of the stored file inverted
   silent     accepts connections and never says a word
+--refuse REST,SIZE (any mode) answers those commands with 502.
 """
 import argparse
 import logging
@@ -26,6 +28,8 @@ parser.add_argument("--mode", default="normal")
 parser.add_argument("--host", default="127.0.0.1")
 parser.add_argument("--port-file", required=True)
 parser.add_argument("--cut-after", type=int, default=65536)
+parser.add_argument("--cut-times", type=int, default=0)
+parser.add_argument("--refuse", default="")
 args = parser.parse_args()
 
 
@@ -77,10 +81,21 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
+refused = {c.strip().upper() for c in args.refuse.split(",") if c.strip()}
+cuts_left = [args.cut_times]
+
+
 class CutDTP(DTPHandler):
+    def __init__(self, *a, **k):
+        super().__init__(*a, **k)
+        self.cuts = cuts_left[0] != 0 or args.cut_times == 0
+
     def handle_read(self):
         super().handle_read()
-        if self.receive and self.tot_bytes_received > args.cut_after and not self._closed:
+        if self.cuts and self.receive and self.tot_bytes_received > args.cut_after and not self._closed:
+            if args.cut_times:
+                cuts_left[0] -= 1
+            self.cuts = False
             self._resp = ("426 Connection closed; transfer aborted.", lambda *a: None)
             self.close()
 
@@ -93,6 +108,12 @@ class StallDTP(DTPHandler):
 
 
 class Handler(FTPHandler):
+    def pre_process_command(self, line, cmd, arg):
+        if cmd.upper() in refused:
+            self.respond("502 Command not implemented.")
+            return
+        return super().pre_process_command(line, cmd, arg)
+
     def ftp_REST(self, line):
         if args.mode == "no-rest":
             self.respond("502 Command not implemented.")

@@ -56,4 +56,26 @@ std::vector<std::string> ScriptedUi::Texts() const {
     return texts;
 }
 
+void ScriptedUi::ProgressStart(const std::string& caption, uint32_t) {
+    progressCaptions.push_back(caption);
+    progressOpen = true;
+    progressCancelled = false;
+}
+
+void ScriptedUi::ProgressStep(uint32_t steps) {
+    progressSteps += steps;
+}
+
+bool ScriptedUi::ProgressCancelled() {
+    if (cancelAtStep != 0 && progressSteps >= cancelAtStep) {
+        cancelAtStep = 0;  // one press
+        progressCancelled = true;
+    }
+    return progressCancelled;
+}
+
+void ScriptedUi::ProgressEnd() {
+    progressOpen = false;
+}
+
 }  // namespace mora::test

@@ -30,6 +30,10 @@ class ScriptedUi : public UiServices {
     std::optional<std::string> TextPrompt(const std::string& title, const std::string& label,
                                           const std::string& initial) override;
     void SetBusy(bool busy) override;
+    void ProgressStart(const std::string& caption, uint32_t range) override;
+    void ProgressStep(uint32_t steps = 1) override;
+    bool ProgressCancelled() override;
+    void ProgressEnd() override;
 
     // Queued answers; when a queue is empty: OK/Yes for messages, cancel for dialogs and prompts.
     std::deque<MsgAnswer> answers;
@@ -42,6 +46,14 @@ class ScriptedUi : public UiServices {
     std::vector<std::string> prompts;
     int busyDepth = 0;
     int busyCalls = 0;
+
+    // Progress captions in order, the steps taken, and the reporter pressing Cancel once the
+    // steps reach `cancelAtStep` (0: never).
+    std::vector<std::string> progressCaptions;
+    uint32_t progressSteps = 0;
+    uint32_t cancelAtStep = 0;
+    bool progressOpen = false;
+    bool progressCancelled = false;
 
     // The texts of all messages shown so far.
     std::vector<std::string> Texts() const;
