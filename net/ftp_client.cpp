@@ -48,8 +48,8 @@ bool FtpClient::SecureControl() {
     // Nothing sent in clear after the server's consent may be taken for a reply.
     parser_.Reset();
     tlsContext_ = std::make_unique<TlsContext>();
-    if (int result = control_.StartTls(*tlsContext_, host_, port_, &trust, {}, nullptr,
-                                       timeouts.connectMs);
+    if (int result =
+            control_.StartTls(*tlsContext_, host_, port_, &trust, {}, nullptr, timeouts.connectMs);
         result != 0) {
         return FailSecure(result, control_.Tls()->Message());
     }
@@ -341,7 +341,7 @@ bool FtpClient::WriteData(const void* buffer, size_t count) {
 
 bool FtpClient::FinishTransfer() {
     if (!inTransfer_) return true;
-    data_.Close();
+    data_.CloseGracefully(timeouts.dataMs);
     inTransfer_ = false;
     FtpReply reply;
     if (!ReadReply(reply)) return false;

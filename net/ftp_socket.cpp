@@ -77,6 +77,20 @@ void FtpSocket::Close() {
     fd_ = -1;
 }
 
+void FtpSocket::CloseGracefully(int timeoutMs) {
+    if (tls_ && fd_ >= 0) {
+        tls_->Shutdown();
+        tls_.reset();
+        ::shutdown(fd_, SHUT_WR);
+        char ignored[4096];
+        while (WaitFor(fd_, POLLIN, timeoutMs) == 0) {
+            const ssize_t n = ::recv(fd_, ignored, sizeof ignored, 0);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) break;
+        }
+    }
+    Close();
+}
+
 int FtpSocket::StartTls(const TlsContext& context, const std::string& host, uint16_t port,
                         const TlsTrust* trust, const std::string& expectedFingerprint,
                         ssl_session_st* reuse, int timeoutMs) {

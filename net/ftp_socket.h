@@ -52,6 +52,10 @@ class FtpSocket {
     int Fd() const { return fd_; }
     // Ends the secure channel with a goodbye, if there is one, and closes the socket.
     void Close();
+    // The same, but on a secure channel first waits (at most `timeoutMs`) for the peer to end
+    // its side: closing with its unread messages (session tickets) pending would reset the
+    // connection and lose the last data still on its way.
+    void CloseGracefully(int timeoutMs);
 
     // Starts TLS on the connection (see TlsChannel::Start); from then on SendAll and
     // ReceiveSome go through it. 0 or a network error code.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <utility>
 
 #include "net/email_mime.h"
 #include "net/server_scheme.h"
@@ -76,10 +77,10 @@ int JStreamsmtp::Command(const std::string& line) {
     return ReadReply();
 }
 
-int JStreamsmtp::Refuse(const std::string& message) {
+int JStreamsmtp::Refuse(std::string message) {
     Disconnect();
-    securityMessage_ = message;
-    Trace("smtp: %s", message.c_str());
+    securityMessage_ = std::move(message);
+    Trace("smtp: %s", securityMessage_.c_str());
     return secureFailed;
 }
 

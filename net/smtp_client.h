@@ -68,7 +68,7 @@ class JStreamsmtp : public JStream {
   private:
     int Connect(const std::string& server);
     int Secure(const std::string& host, uint16_t port);
-    int Refuse(const std::string& message);
+    int Refuse(std::string message);
     bool ReplyLists(const std::string& keyword) const;
     bool Authenticate(const std::string& user, const std::string& password);
     // Reads one whole reply within the receive time-out; its code, or 0 when none came.

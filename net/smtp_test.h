@@ -11,9 +11,9 @@ namespace mora {
 struct Settings;
 
 struct SmtpLoginReport {
-    int result = 0;                  // as JStreamsmtp::OpenAuth
-    bool offersEncryption = false;   // a plain session to a server that offers STARTTLS
-    std::string securityMessage;     // why encryption could not be had (result 5)
+    int result = 0;                 // as JStreamsmtp::OpenAuth
+    bool offersEncryption = false;  // a plain session to a server that offers STARTTLS
+    std::string securityMessage;    // why encryption could not be had (result 5)
 };
 
 // Logs in and out without telling anyone; `askTrust` lets the user trust a certificate.

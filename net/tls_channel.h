@@ -50,8 +50,8 @@ class TlsChannel {
     // it must be the one `expectedFingerprint` names. `reuse` resumes that session. 0, or a
     // network error code with Message() saying why.
     int Start(int fd, const TlsContext& context, const std::string& host, uint16_t port,
-              const TlsTrust* trust, const std::string& expectedFingerprint,
-              ssl_session_st* reuse, int timeoutMs);
+              const TlsTrust* trust, const std::string& expectedFingerprint, ssl_session_st* reuse,
+              int timeoutMs);
 
     // Sends all `count` bytes: 0 or a network error code.
     int SendAll(const void* data, size_t count, int timeoutMs);

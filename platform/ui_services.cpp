@@ -56,8 +56,10 @@ bool UiServices::TrustServer(const std::string& server, const std::string& finge
 
 bool StderrUi::TrustServer(const std::string& server, const std::string& fingerprint,
                            const std::string& reason) {
-    std::fprintf(stderr, "Trust this server?: %s\nTo trust it, repeat the command with --trust-fingerprint %s\n",
-                 TrustServerText(server, fingerprint, reason).c_str(), fingerprint.c_str());
+    std::fprintf(
+        stderr,
+        "Trust this server?: %s\nTo trust it, repeat the command with --trust-fingerprint %s\n",
+        TrustServerText(server, fingerprint, reason).c_str(), fingerprint.c_str());
     return false;
 }
 

@@ -10,6 +10,8 @@ Writes the port it listens on to --port-file once it accepts connections. Modes:
   cut        closes the data connection of an upload after --cut-after bytes
   different  serves, on download, each byte of the stored file inverted
   silent     accepts connections and never says a word
+With --certfile (certificate, chain and key in one PEM file) the server speaks explicit TLS
+(AUTH TLS) and demands it on the control and every data connection.
 """
 import argparse
 import logging
@@ -26,6 +28,8 @@ parser.add_argument("--mode", default="normal")
 parser.add_argument("--host", default="127.0.0.1")
 parser.add_argument("--port-file", required=True)
 parser.add_argument("--cut-after", type=int, default=65536)
+parser.add_argument("--certfile")
+parser.add_argument("--tls-optional", action="store_true", help="let clients stay in clear")
 args = parser.parse_args()
 
 
@@ -51,23 +55,26 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
+if args.certfile:
+    from pyftpdlib.handlers import TLS_DTPHandler as BaseDTP, TLS_FTPHandler as BaseHandler
+else:
+    BaseDTP, BaseHandler = DTPHandler, FTPHandler
 
-class CutDTP(DTPHandler):
-    def handle_read(self):
-        super().handle_read()
+
+class CutDTP(BaseDTP):
+    def handle_read_event(self):
+        super().handle_read_event()
         if self.receive and self.tot_bytes_received > args.cut_after and not self._closed:
             self._resp = ("426 Connection closed; transfer aborted.", lambda *a: None)
             self.close()
 
-    handle_read_event = handle_read
 
-
-class StallDTP(DTPHandler):
+class StallDTP(BaseDTP):
     def close_when_done(self):
         pass
 
 
-class Handler(FTPHandler):
+class Handler(BaseHandler):
     def ftp_REST(self, line):
         if args.mode == "no-rest":
             self.respond("502 Command not implemented.")
@@ -130,6 +137,10 @@ authorizer.add_user(args.user, args.password, args.home, perm="elradfmwMT")
 Handler.authorizer = authorizer
 Handler.banner = "Test server ready."
 Handler.auth_failed_timeout = 0.1
+if args.certfile:
+    Handler.certfile = args.certfile
+    Handler.tls_control_required = not args.tls_optional
+    Handler.tls_data_required = not args.tls_optional
 if args.mode == "cut":
     Handler.dtp_handler = CutDTP
 if args.mode == "stall":
