@@ -89,7 +89,7 @@ TEST(Ftps, CutUploadResumesByteIdentical) {
     ASSERT_TRUE(stream.Connection()->Client().Size(stream.RemotePath("clip"), held));
     ASSERT_GT(held, 0u);
     ASSERT_LT(held, whole.size());
-    ASSERT_EQ(stream.OpenTargetAt("clip", held), 0);
+    ASSERT_EQ(stream.OpenTargetAt("clip", held), ResumeResult::Resumed);
     Upload(stream, whole, held);
     stream.CloseFile();
     EXPECT_TRUE(stream.IsGood());
