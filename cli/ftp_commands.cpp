@@ -14,6 +14,7 @@
 #include "cli/command.h"
 #include "net/ftp_stream.h"
 #include "net/ftp_test.h"
+#include "net/trusted_servers.h"
 #include "platform/program_dir.h"
 #include "settings/settings.h"
 
@@ -22,17 +23,20 @@ namespace {
 using Json = nlohmann::ordered_json;
 constexpr size_t kPiece = 16384;
 
-const std::vector<std::string> kOptions = {"ini",     "server", "user",   "password",
-                                           "passive", "dir",    "timeout"};
-const std::vector<std::string> kPutOptions = {"ini",     "server", "user",    "password",
-                                              "passive", "dir",    "timeout", "resume-at"};
+const std::vector<std::string> kOptions = {"ini",     "server", "user",    "password",
+                                           "passive", "dir",    "timeout", "trust-fingerprint"};
+const std::vector<std::string> kPutOptions = {"ini",      "server",    "user",
+                                              "password", "passive",   "dir",
+                                              "timeout",  "resume-at", "trust-fingerprint"};
 
 const char* kCommonHelp =
     "The server, user, password, passive flag and destination directory come from the settings\n"
-    "file (--ini FILE, default MoraIni.sup in the program folder); --server HOST[:PORT],\n"
-    "--user, --password, --passive 0|1 and --dir override them. --timeout SECONDS bounds every\n"
-    "wait (default 30 s to connect, 60 s for replies and data). Failures are printed on stderr\n"
-    "with exit status 1.";
+    "file (--ini FILE, default MoraIni.sup in the program folder); --server HOST[:PORT]\n"
+    "(ftps://HOST[:PORT] for TLS), --user, --password, --passive 0|1 and --dir override them.\n"
+    "--timeout SECONDS bounds every wait (default 30 s to connect, 60 s for replies and data).\n"
+    "A certificate no known authority signed is refused and its fingerprint printed;\n"
+    "--trust-fingerprint SHA256 trusts the server with that certificate from then on.\n"
+    "Failures are printed on stderr with exit status 1.";
 
 bool ParseNumber(const std::string& text, unsigned long long& value) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
@@ -63,6 +67,15 @@ int Prepare(const Args& args, Settings& settings, InternetState& internet) {
             return kExitUsage;
         }
         settings.FtpPassive = *v == "1" ? 1 : 0;
+    }
+    if (auto v = args.Get("trust-fingerprint")) {
+        internet.trust.acceptFingerprint = NormalizeFingerprint(*v);
+        if (internet.trust.acceptFingerprint.empty()) {
+            std::fprintf(stderr,
+                         "mora-cli ftp: --trust-fingerprint takes a SHA-256 fingerprint (64 hex "
+                         "digits, colons allowed)\n");
+            return kExitUsage;
+        }
     }
     if (auto v = args.Get("timeout")) {
         unsigned long long seconds = 0;

@@ -8,9 +8,9 @@
 namespace mora {
 
 SmtpLoginReport CheckSmtpLogin(const Settings& settings, bool withAuthentication,
-                               int receiveTimeoutMs, bool askTrust) {
+                               int receiveTimeoutMs, const TlsTrust& trust) {
     JStreamsmtp client;
-    client.trust.askUser = askTrust;
+    client.trust = trust;
     if (receiveTimeoutMs > 0) client.SetReceiveTimeout(receiveTimeoutMs);
     SmtpLoginReport report;
     report.result = withAuthentication ? client.OpenAuth(settings.SMTPServer, settings.SMTPUser,
@@ -25,7 +25,7 @@ SmtpLoginReport CheckSmtpLogin(const Settings& settings, bool withAuthentication
 }
 
 int RunSmtpLogin(const Settings& settings, bool withAuthentication, int receiveTimeoutMs) {
-    return CheckSmtpLogin(settings, withAuthentication, receiveTimeoutMs, false).result;
+    return CheckSmtpLogin(settings, withAuthentication, receiveTimeoutMs, TlsTrust{}).result;
 }
 
 std::string SmtpTestText(int result) {
@@ -52,7 +52,9 @@ std::string SmtpTestText(const SmtpLoginReport& report) {
 }
 
 int SmtpTest(const Settings& settings, bool withAuthentication) {
-    const SmtpLoginReport report = CheckSmtpLogin(settings, withAuthentication);
+    TlsTrust trust;
+    trust.askUser = true;
+    const SmtpLoginReport report = CheckSmtpLogin(settings, withAuthentication, 0, trust);
     Ui().MessageBox("Info", SmtpTestText(report), MsgIcon::Information, MsgButtons::Ok);
     return report.result;
 }

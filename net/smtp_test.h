@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "net/tls_channel.h"
+
 namespace mora {
 
 struct Settings;
@@ -16,9 +18,9 @@ struct SmtpLoginReport {
     std::string securityMessage;    // why encryption could not be had (result 5)
 };
 
-// Logs in and out without telling anyone; `askTrust` lets the user trust a certificate.
+// Logs in and out; only `trust` may ask the user about a certificate.
 SmtpLoginReport CheckSmtpLogin(const Settings& settings, bool withAuthentication,
-                               int receiveTimeoutMs = 0, bool askTrust = true);
+                               int receiveTimeoutMs, const TlsTrust& trust);
 // The login's result (0 logged in, 1 to 5 as JStreamsmtp::OpenAuth) without telling anyone.
 int RunSmtpLogin(const Settings& settings, bool withAuthentication, int receiveTimeoutMs = 0);
 // The text the test shows for a login result.
