@@ -56,7 +56,13 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 if args.certfile:
-    from pyftpdlib.handlers import TLS_DTPHandler as BaseDTP, TLS_FTPHandler as BaseHandler
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler as BaseHandler
+
+    class BaseDTP(TLS_DTPHandler):
+        # Clients like curl shake hands on the data connection before they send the transfer
+        # command; pyftpdlib would take that early traffic for a hang-up and close.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
 else:
     BaseDTP, BaseHandler = DTPHandler, FTPHandler
 
@@ -141,6 +147,7 @@ if args.certfile:
     Handler.certfile = args.certfile
     Handler.tls_control_required = not args.tls_optional
     Handler.tls_data_required = not args.tls_optional
+    Handler.dtp_handler = BaseDTP
 if args.mode == "cut":
     Handler.dtp_handler = CutDTP
 if args.mode == "stall":
