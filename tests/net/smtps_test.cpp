@@ -57,6 +57,7 @@ TEST(Smtps, StartTlsAndImplicitTlsDeliverTheAttachment) {
 TEST(Smtps, RefusalsEndTheConnectionWithTheirMessage) {
     SmtpTestServer plain;
     SmtpTestServer implicit(Tls("implicit"));
+    SmtpTestServer silent({"--mode", "silent"});
     struct Case {
         bool authority;
         std::string server, message;
@@ -66,12 +67,13 @@ TEST(Smtps, RefusalsEndTheConnectionWithTheirMessage) {
         {false, "smtps://" + implicit.Address(), "cannot be verified"},
         {true, "smtps://localhost:" + std::to_string(implicit.Port()), "hostname mismatch"},
         {true, "smtps://" + plain.Address(), "secure connection"},
+        {true, "smtps://" + silent.Address(), "not made in time"},
     };
     for (const Case& c : cases) {
         test::ScriptedUi ui;
         test::TestTrust trust(c.authority);
         JStreamsmtp client;
-        client.SetReceiveTimeout(3000);
+        client.SetReceiveTimeout(1000);
         EXPECT_EQ(client.OpenAuth(c.server, "anna", "secret"), JStreamsmtp::secureFailed);
         EXPECT_FALSE(client.IsConnected());
         EXPECT_NE(client.SecurityMessage().find(c.message), std::string::npos)
