@@ -9,7 +9,6 @@
 #include "cli/command.h"
 #include "net/email_stream.h"
 #include "net/smtp_test.h"
-#include "net/trusted_servers.h"
 #include "platform/program_dir.h"
 #include "settings/settings.h"
 
@@ -18,37 +17,22 @@ namespace {
 const std::vector<std::string> kServerOptions = {"ini",      "server",  "user",
                                                  "password", "timeout", "trust-fingerprint"};
 
-// The settings file's SMTP values with the command line's overrides; false after a usage error.
-bool LoadSmtpSettings(const Args& args, const char* command, Settings& settings, int& timeoutMs,
-                      TlsTrust& trust) {
-    LoadSettings(settings, args.Get("ini", ProgramFile("MoraIni.sup")));
+// The settings file's SMTP values with the command line's overrides: kExitOk, or the exit
+// status after a message.
+int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs, TlsTrust& trust) {
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.SMTPServer = *v;
     if (auto v = args.Get("user")) settings.SMTPUser = *v;
     if (auto v = args.Get("password")) settings.SMTPPassword = *v;
     if (args.Has("auth")) settings.SmtpAuth = 1;
     if (args.Has("no-auth")) settings.SmtpAuth = 0;
-    if (auto v = args.Get("trust-fingerprint")) {
-        trust.acceptFingerprint = NormalizeFingerprint(*v);
-        if (trust.acceptFingerprint.empty()) {
-            std::fprintf(stderr,
-                         "mora-cli %s: --trust-fingerprint takes a SHA-256 fingerprint (64 hex "
-                         "digits, colons allowed)\n",
-                         command);
-            return false;
-        }
-    }
-    timeoutMs = 0;
-    if (auto v = args.Get("timeout")) {
-        char* end = nullptr;
-        long ms = std::strtol(v->c_str(), &end, 10);
-        if (v->empty() || *end || ms < 1 || ms > 600000) {
-            std::fprintf(stderr, "mora-cli %s: --timeout takes milliseconds from 1 to 600000\n",
-                         command);
-            return false;
-        }
-        timeoutMs = static_cast<int>(ms);
-    }
-    return true;
+    const auto fingerprint = FingerprintOption(args);
+    if (!fingerprint) return kExitUsage;
+    trust.acceptFingerprint = *fingerprint;
+    const auto ms = NumberOption(args, "timeout", 0, 1, 600000, "milliseconds");
+    if (!ms) return kExitUsage;
+    timeoutMs = static_cast<int>(*ms);
+    return kExitOk;
 }
 
 int Test(const Args& args) {
@@ -56,7 +40,7 @@ int Test(const Args& args) {
     int timeoutMs = 0;
     TlsTrust trust;
     trust.askUser = true;  // shows the fingerprint to pass with --trust-fingerprint
-    if (!LoadSmtpSettings(args, "smtp test", settings, timeoutMs, trust)) return kExitUsage;
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs, trust)) return status;
     const SmtpLoginReport report =
         CheckSmtpLogin(settings, settings.SmtpAuth != 0, timeoutMs, trust);
     std::printf("%s\n", SmtpTestText(report).c_str());
@@ -100,7 +84,7 @@ int Send(const Args& args) {
     Settings settings;
     int timeoutMs = 0;
     TlsTrust trust;
-    if (!LoadSmtpSettings(args, "smtp send", settings, timeoutMs, trust)) return kExitUsage;
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs, trust)) return status;
     settings.SendThrough = args.Has("outbox") ? 1 : 2;
     std::string body;
     if (auto file = args.Get("body-file"); file && !ReadWhole(*file, body)) {
