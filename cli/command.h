@@ -74,6 +74,9 @@ bool LoadCommandSettings(const Args& args, Settings& settings);
 bool TakePassword(const Args& args, const char* envName, std::string& password);
 // The options TakePassword reads: {"password"} takes a value, {"password-stdin"} is a flag.
 inline const char* kPasswordStdin = "password-stdin";
+// --trust-fingerprint: the SHA-256 fingerprint as "AB:CD:...", empty when absent; nothing
+// (after a message) when the value is not one.
+std::optional<std::string> FingerprintOption(const Args& args);
 // The text "mora-cli COMMAND: MESSAGE" on stderr.
 void Complain(const Args& args, const std::string& message);
 

@@ -21,19 +21,21 @@ namespace {
 using Json = nlohmann::ordered_json;
 constexpr size_t kPiece = 16384;
 
-const std::vector<std::string> kOptions = {"ini",     "server", "user",   "password",
-                                           "passive", "dir",    "timeout"};
-const std::vector<std::string> kPutOptions = {"ini",     "server", "user",    "password",
-                                              "passive", "dir",    "timeout", "resume-at"};
+const std::vector<std::string> kOptions = {"ini",     "server", "user",    "password",
+                                           "passive", "dir",    "timeout", "trust-fingerprint"};
+const std::vector<std::string> kPutOptions = {"ini",      "server",    "user",
+                                              "password", "passive",   "dir",
+                                              "timeout",  "resume-at", "trust-fingerprint"};
 
 const char* kCommonHelp =
     "The server, user, password, passive flag and destination directory come from the settings\n"
-    "file (--ini FILE, default MoraIni.sup in the program folder); --server HOST[:PORT],\n"
-    "--user, --passive 0|1 and --dir override them. The password may come from\n"
-    "--password-stdin (one line), MORA_FTP_PASSWORD or --password (seen by other users).\n"
-    "--timeout SECONDS bounds every\n"
-    "wait (default 30 s to connect, 60 s for replies and data). Failures are printed on stderr\n"
-    "with exit status 1.";
+    "file (--ini FILE, default MoraIni.sup in the program folder); --server HOST[:PORT]\n"
+    "(ftps://HOST[:PORT] for TLS), --user, --passive 0|1 and --dir override them. The password\n"
+    "may come from --password-stdin (one line), MORA_FTP_PASSWORD or --password (seen by other\n"
+    "users). --timeout SECONDS bounds every wait (default 30 s to connect, 60 s for replies and\n"
+    "data). A certificate no known authority signed is refused and its fingerprint printed;\n"
+    "--trust-fingerprint SHA256 trusts the server with that certificate from then on.\n"
+    "Failures are printed on stderr with exit status 1.";
 
 // Settings and Internet state for a command: kExitOk, or the exit status after a message.
 int Prepare(const Args& args, Settings& settings, InternetState& internet) {
@@ -42,6 +44,9 @@ int Prepare(const Args& args, Settings& settings, InternetState& internet) {
     if (auto v = args.Get("user")) settings.FtpUser = *v;
     if (!TakePassword(args, "MORA_FTP_PASSWORD", settings.FtpPassword)) return kExitUsage;
     if (auto v = args.Get("dir")) settings.FtpDestDir = *v;
+    const auto fingerprint = FingerprintOption(args);
+    if (!fingerprint) return kExitUsage;
+    internet.trust.acceptFingerprint = *fingerprint;
     const auto passive = NumberOption(args, "passive", settings.FtpPassive, 0, 1);
     const auto seconds = NumberOption(args, "timeout", 0, 1, 3600, "seconds");
     if (!passive || !seconds) return kExitUsage;

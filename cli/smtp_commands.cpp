@@ -14,17 +14,21 @@
 
 namespace mora::cli {
 namespace {
-const std::vector<std::string> kServerOptions = {"ini", "server", "user", "password", "timeout"};
+const std::vector<std::string> kServerOptions = {"ini",      "server",  "user",
+                                                 "password", "timeout", "trust-fingerprint"};
 
 // The settings file's SMTP values with the command line's overrides: kExitOk, or the exit
 // status after a message.
-int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs) {
+int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs, TlsTrust& trust) {
     if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.SMTPServer = *v;
     if (auto v = args.Get("user")) settings.SMTPUser = *v;
     if (!TakePassword(args, "MORA_SMTP_PASSWORD", settings.SMTPPassword)) return kExitUsage;
     if (args.Has("auth")) settings.SmtpAuth = 1;
     if (args.Has("no-auth")) settings.SmtpAuth = 0;
+    const auto fingerprint = FingerprintOption(args);
+    if (!fingerprint) return kExitUsage;
+    trust.acceptFingerprint = *fingerprint;
     const auto ms = NumberOption(args, "timeout", 0, 1, 600000, "milliseconds");
     if (!ms) return kExitUsage;
     timeoutMs = static_cast<int>(*ms);
@@ -34,10 +38,13 @@ int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs) {
 int Test(const Args& args) {
     Settings settings;
     int timeoutMs = 0;
-    if (int status = LoadSmtpSettings(args, settings, timeoutMs)) return status;
-    const int result = RunSmtpLogin(settings, settings.SmtpAuth != 0, timeoutMs);
-    std::printf("%s\n", SmtpTestText(result).c_str());
-    return result == 0 ? kExitOk : kExitFailed;
+    TlsTrust trust;
+    trust.askUser = true;  // shows the fingerprint to pass with --trust-fingerprint
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs, trust)) return status;
+    const SmtpLoginReport report =
+        CheckSmtpLogin(settings, settings.SmtpAuth != 0, timeoutMs, trust);
+    std::printf("%s\n", SmtpTestText(report).c_str());
+    return report.result == 0 ? kExitOk : kExitFailed;
 }
 
 bool ReadWhole(const std::string& path, std::string& text) {
@@ -76,7 +83,8 @@ int Send(const Args& args) {
     }
     Settings settings;
     int timeoutMs = 0;
-    if (int status = LoadSmtpSettings(args, settings, timeoutMs)) return status;
+    TlsTrust trust;
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs, trust)) return status;
     settings.SendThrough = args.Has("outbox") ? 1 : 2;
     std::string body;
     if (auto file = args.Get("body-file"); file && !ReadWhole(*file, body)) {
@@ -95,6 +103,7 @@ int Send(const Args& args) {
     MailValues values{*to, *subject, args.Get("from", kDefaultSender)};
     JStreamEMAIL email(settings, values);
     if (timeoutMs > 0) email.SetReceiveTimeout(timeoutMs);
+    email.SetTrust(trust);
     email.Open(FileNameOf(args.positional[0]), false, body);
     bool ok = email.IsReady();
     for (size_t i = 0; ok && i < args.positional.size(); ++i) {
@@ -117,13 +126,17 @@ int Send(const Args& args) {
 
 const CommandRegistrar kTest{{
     "smtp test",
-    "[--auth|--no-auth] [--server HOST[:PORT]] [--user NAME] [--password-stdin] [--timeout MS] "
-    "[--ini FILE]",
+    "[--auth|--no-auth] [--server SERVER] [--user NAME] [--password-stdin] [--timeout MS]\n"
+    "    [--trust-fingerprint SHA256] [--ini FILE]",
     "Logs in to the SMTP server of the settings (SMTPServer, SMTPUser, SMTPPassword; with\n"
     "authentication when SmtpAuth is set or --auth is given; the password may also come from\n"
     "--password-stdin, MORA_SMTP_PASSWORD or --password), says goodbye and prints the\n"
     "result as the setup program shows it. Exit status 0 only for \"SMTP-server Ok\". The\n"
-    "options override the settings; --timeout limits each wait for a reply (default 10000).",
+    "options override the settings; --timeout limits each wait for a reply (default 10000).\n"
+    "SERVER is HOST[:PORT], smtps://HOST[:PORT] (TLS, port 465) or smtp+starttls://HOST[:PORT]\n"
+    "(STARTTLS, port 587). A certificate no known authority signed is refused and its\n"
+    "fingerprint printed; --trust-fingerprint with that fingerprint trusts the server from\n"
+    "then on (trusted-servers.txt in the program folder).",
     kServerOptions,
     {"auth", "no-auth", kPasswordStdin},
     Test,
@@ -138,13 +151,14 @@ std::vector<std::string> SendOptions() {
 const CommandRegistrar kSend{{
     "smtp send",
     "--to ADDR --subject TEXT [--from ADDR] [--body-file FILE] [--outbox] [--auth|--no-auth]\n"
-    "    [--server HOST[:PORT]] [--user NAME] [--password-stdin] [--timeout MS] [--ini FILE] "
-    "FILE...",
+    "    [--server SERVER] [--user NAME] [--password-stdin] [--timeout MS]\n"
+    "    [--trust-fingerprint SHA256] [--ini FILE] FILE...",
     "Sends one e-mail with the text of --body-file and the files as attachments, in order,\n"
     "through the SMTP server of the settings (the options override them). Exit status 0 only\n"
     "when the server accepted the message; otherwise the reason is on stderr and the status\n"
     "is 1. With --outbox the message is written as an .eml file into Outbox/<OutboxAccount>/\n"
-    "of the program folder instead, and its path is printed.",
+    "of the program folder instead, and its path is printed. SERVER and --trust-fingerprint\n"
+    "as for smtp test.",
     SendOptions(),
     {"auth", "no-auth", "outbox", kPasswordStdin},
     Send,

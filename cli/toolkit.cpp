@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "net/trusted_servers.h"
 #include "platform/program_dir.h"
 #include "settings/settings.h"
 
@@ -69,6 +70,19 @@ bool LoadCommandSettings(const Args& args, Settings& settings) {
     std::fprintf(stderr, "%s: No ini-file found (missing, unreadable or not a settings file).\n",
                  ini->c_str());
     return false;
+}
+
+std::optional<std::string> FingerprintOption(const Args& args) {
+    const auto value = args.Get("trust-fingerprint");
+    if (!value) return std::string();
+    std::string fingerprint = NormalizeFingerprint(*value);
+    if (fingerprint.empty()) {
+        Complain(args,
+                 "--trust-fingerprint takes a SHA-256 fingerprint (64 hex digits, colons "
+                 "allowed)");
+        return std::nullopt;
+    }
+    return fingerprint;
 }
 
 }  // namespace mora::cli

@@ -91,12 +91,15 @@ void JStreamEMAIL::Open(const std::string& attachmentName, bool forReading,
 void JStreamEMAIL::OpenDirect(const std::string& attachmentName, const std::string& bodyText) {
     smtp_ = std::make_unique<JStreamsmtp>();
     if (receiveTimeoutMs_ > 0) smtp_->SetReceiveTimeout(receiveTimeoutMs_);
+    smtp_->trust = trust_;
     const int result =
         settings_.SmtpAuth
             ? smtp_->OpenAuth(settings_.SMTPServer, settings_.SMTPUser, settings_.SMTPPassword)
             : smtp_->Open(settings_.SMTPServer);
     if (result != JStreamsmtp::loggedIn) {
-        Ui().MessageBox("Info", LoginFailureText(result), MsgIcon::Error, MsgButtons::Ok);
+        const std::string text = result == JStreamsmtp::secureFailed ? smtp_->SecurityMessage()
+                                                                     : LoginFailureText(result);
+        Ui().MessageBox("Info", text, MsgIcon::Error, MsgButtons::Ok);
         smtp_->Disconnect();
         smtp_.reset();
         return;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "net/email_base64.h"
+#include "net/tls_channel.h"
 #include "stream/jstream.h"
 #include "stream/jstream_file.h"
 
@@ -51,6 +52,8 @@ class JStreamEMAIL : public JStream {
     const std::string& OutboxFile() const { return outboxFile_; }
     // Lets tests shorten the wait for server replies.
     void SetReceiveTimeout(int milliseconds) { receiveTimeoutMs_ = milliseconds; }
+    // How a secure connection decides about certificates no authority vouches for.
+    void SetTrust(const TlsTrust& trust) { trust_ = trust; }
 
   private:
     bool OutboxMode() const;
@@ -70,6 +73,7 @@ class JStreamEMAIL : public JStream {
     std::string partFile_;
     std::string outboxFile_;
     int receiveTimeoutMs_ = 0;
+    TlsTrust trust_;
 };
 
 // The same stream as the transport of the e-mail audio writer.

@@ -25,13 +25,19 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     status("Connecting...");
 
     FtpConnection connection(internet);
+    // The one place that asks the user about a certificate no authority vouches for.
+    TlsTrust trust = internet.trust;
+    trust.askUser = true;
     connection.Connect("MoraSetup", settings.FtpServer, settings.FtpUser, settings.FtpPassword,
-                       settings.FtpPassive != 0);
+                       settings.FtpPassive != 0, &trust);
     if (!connection.IsConnected()) {
         status("Not Connected.");
         return false;
     }
     status("Connected.");
+    if (!connection.Client().Secure() && connection.Client().OffersTls()) {
+        status(kOffersEncryption);
+    }
     const std::string path = FtpRemotePath(settings.FtpDestDir, kFtpTestFileName);
     connection.DeleteFile(path);  // an absent file is fine
 

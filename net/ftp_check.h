@@ -1,6 +1,7 @@
 #pragma once
 // The setup program's FTP test: writes a test file to the configured server, reads it back,
-// compares and deletes it, telling each step to a status line.
+// compares and deletes it, telling each step to a status line. A server whose certificate no
+// authority vouches for is shown by its fingerprint with the question "Trust this server?".
 
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,8 @@ namespace mora {
 
 // Remote name of the test file.
 inline constexpr const char* kFtpTestFileName = "Mora.tst";
+// Told when a server reached without encryption could have been reached with it.
+inline constexpr const char* kOffersEncryption = "This server offers encryption";
 
 using FtpTestStatus = std::function<void(const std::string& text)>;
 

@@ -2,9 +2,12 @@
 // Our FTP client: one control connection, logged in and switched to binary type, and at most
 // one data connection at a time (passive: EPSV, else PASV; active: EPRT, else PORT). Every wait
 // is bounded by a time-out. A failing call returns false and leaves the network error code and
-// the server's last reply for the caller to report.
+// the server's last reply for the caller to report. A secure client says AUTH TLS before it
+// logs in and protects every data connection (PBSZ 0, PROT P), resuming the control
+// connection's TLS session there as servers commonly demand; it never falls back to plain.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "net/ftp_reply.h"
@@ -26,11 +29,13 @@ class FtpClient {
     FtpClient& operator=(const FtpClient&) = delete;
 
     FtpTimeouts timeouts;
+    // How a secure connection decides about a certificate no known authority vouches for.
+    TlsTrust trust;
 
-    // Connects, reads the greeting, logs in and selects binary type. An empty user logs in as
-    // "anonymous".
+    // Connects, reads the greeting, (when `secure`) encrypts the control connection, logs in
+    // and selects binary type. An empty user logs in as "anonymous".
     bool Connect(const std::string& host, uint16_t port, const std::string& user,
-                 const std::string& password, bool passive);
+                 const std::string& password, bool passive, bool secure = false);
     bool IsConnected() const { return control_.IsOpen(); }
     // Says goodbye when it can and closes both connections.
     void Close();
@@ -53,12 +58,23 @@ class FtpClient {
     // 226 or 250 after an upload or a download read to its end.
     bool FinishTransfer();
 
+    // On a plain connection: whether the server lists AUTH TLS among its features.
+    bool OffersTls();
+    bool Secure() const { return control_.Tls() != nullptr; }
+    const TlsChannel* ControlTls() const { return control_.Tls(); }
+
     int LastError() const { return error_; }
+    // Why the last failure of the secure layer happened; empty after any other failure.
+    const std::string& SecurityMessage() const { return securityMessage_; }
     const FtpReply& LastReply() const { return reply_; }
     bool Passive() const { return passive_; }
 
   private:
     bool Fail(int code);
+    bool FailSecure(int code, std::string message);
+    bool SecureControl();
+    bool ProtectData();
+    bool SecureData(FtpSocket& data);
     bool SendLine(const std::string& line);
     bool ReadReply(FtpReply& reply);
     bool OpenPassive(FtpSocket& data);
@@ -70,6 +86,11 @@ class FtpClient {
     FtpReplyParser parser_;
     FtpReply reply_;
     int error_ = 0;
+    std::string securityMessage_;
+    std::unique_ptr<TlsContext> tlsContext_;
+    std::string host_;
+    uint16_t port_ = 0;
+    bool secure_ = false;
     bool passive_ = true;
     bool epsvRefused_ = false;
     bool eprtRefused_ = false;

@@ -66,14 +66,40 @@ FtpSocket& FtpSocket::operator=(FtpSocket&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = other.fd_;
+        tls_ = std::move(other.tls_);
         other.fd_ = -1;
     }
     return *this;
 }
 
 void FtpSocket::Close() {
+    if (tls_) tls_->Shutdown();
+    tls_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+void FtpSocket::CloseGracefully(int timeoutMs) {
+    if (tls_ && fd_ >= 0) {
+        tls_->Shutdown();
+        tls_.reset();
+        ::shutdown(fd_, SHUT_WR);
+        char ignored[4096];
+        while (WaitFor(fd_, POLLIN, timeoutMs) == 0) {
+            const ssize_t n = ::recv(fd_, ignored, sizeof ignored, 0);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) break;
+        }
+    }
+    Close();
+}
+
+int FtpSocket::StartTls(const TlsContext& context, const std::string& host, uint16_t port,
+                        const TlsTrust* trust, const std::string& expectedFingerprint,
+                        ssl_session_st* reuse, int timeoutMs) {
+    tls_ = std::make_unique<TlsChannel>();
+    const int result =
+        tls_->Start(fd_, context, host, port, trust, expectedFingerprint, reuse, timeoutMs);
+    return result;
 }
 
 int FtpSocket::ConnectHost(const std::string& host, uint16_t port, int timeoutMs) {
@@ -143,6 +169,7 @@ int FtpSocket::Accept(FtpSocket& accepted, int timeoutMs) {
 }
 
 int FtpSocket::SendAll(const void* data, size_t count, int timeoutMs) {
+    if (tls_) return tls_->SendAll(data, count, timeoutMs);
     const char* p = static_cast<const char*>(data);
     while (count > 0) {
         ssize_t n = ::send(fd_, p, count, MSG_NOSIGNAL);
@@ -162,6 +189,7 @@ int FtpSocket::SendAll(const void* data, size_t count, int timeoutMs) {
 }
 
 long FtpSocket::ReceiveSome(void* data, size_t count, int timeoutMs) {
+    if (tls_) return tls_->ReceiveSome(data, count, timeoutMs);
     for (;;) {
         ssize_t n = ::recv(fd_, data, count, 0);
         if (n >= 0) return static_cast<long>(n);

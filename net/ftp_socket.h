@@ -6,7 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "net/tls_channel.h"
 
 namespace mora {
 
@@ -32,20 +35,35 @@ struct FtpAddress {
     std::string Host() const;
 };
 
-// Owns one socket descriptor.
+// Owns one socket descriptor, and the secure channel on it once one is started.
 class FtpSocket {
   public:
     FtpSocket() = default;
     explicit FtpSocket(int fd) : fd_(fd) {}
     ~FtpSocket() { Close(); }
-    FtpSocket(FtpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    FtpSocket(FtpSocket&& other) noexcept : fd_(other.fd_), tls_(std::move(other.tls_)) {
+        other.fd_ = -1;
+    }
     FtpSocket& operator=(FtpSocket&& other) noexcept;
     FtpSocket(const FtpSocket&) = delete;
     FtpSocket& operator=(const FtpSocket&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
+    // Ends the secure channel with a goodbye, if there is one, and closes the socket.
     void Close();
+    // The same, but on a secure channel first waits (at most `timeoutMs`) for the peer to end
+    // its side: closing with its unread messages (session tickets) pending would reset the
+    // connection and lose the last data still on its way.
+    void CloseGracefully(int timeoutMs);
+
+    // Starts TLS on the connection (see TlsChannel::Start); from then on SendAll and
+    // ReceiveSome go through it. 0 or a network error code.
+    int StartTls(const TlsContext& context, const std::string& host, uint16_t port,
+                 const TlsTrust* trust, const std::string& expectedFingerprint,
+                 ssl_session_st* reuse, int timeoutMs);
+    // The secure channel, or nullptr on a plain connection.
+    const TlsChannel* Tls() const { return tls_.get(); }
 
     // Resolves `host` and connects to the first address that answers within `timeoutMs` each.
     // Returns 0 or a network error code.
@@ -67,6 +85,7 @@ class FtpSocket {
 
   private:
     int fd_ = -1;
+    std::unique_ptr<TlsChannel> tls_;
 };
 
 }  // namespace mora

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "net/server_scheme.h"
 #include "platform/trace.h"
 #include "platform/ui_services.h"
 #include "stream/report.h"
@@ -16,6 +17,7 @@ std::string InternetErrorMessage(const std::string& operation, const InternetErr
         return operation + " " + std::to_string(error.replyCode) + " " +
                error.replyText.substr(0, kMaxReplyText);
     }
+    if (!error.detail.empty()) return error.detail;
     if (error.code == 0) return operation;
     return SystemErrorMessage(operation, error.code);
 }
@@ -28,8 +30,13 @@ void ReportInternetError(const InternetState& internet, const std::string& opera
                     MsgButtons::Ok);
 }
 
-FtpServerAddress ParseFtpServer(const std::string& server) {
+FtpServerAddress ParseFtpServer(const std::string& text) {
+    const ServerScheme scheme = SplitFtpScheme(text);
     FtpServerAddress result;
+    result.secure = scheme.Encrypted();
+    result.schemeKnown = scheme.known;
+    // Without a scheme the text is taken as it stands, as before.
+    const std::string server = scheme.schemeGiven ? scheme.address : text;
     result.host = server;
     // A bracketed IPv6 address, with or without a port.
     if (!server.empty() && server[0] == '[') {
@@ -68,21 +75,26 @@ std::string FtpRemotePath(const std::string& dir, const std::string& name) {
 // FtpConnection
 
 void FtpConnection::Connect(const std::string& agent, const std::string& server,
-                            const std::string& user, const std::string& password, bool passive) {
+                            const std::string& user, const std::string& password, bool passive,
+                            const TlsTrust* trust) {
     fileOpen = false;
     Close();
     agent_ = agent;
     ownError_ = 0;
+    ownDetail_.clear();
     client_.timeouts = internet_.timeouts;
     if (server.empty()) return;
     const FtpServerAddress address = ParseFtpServer(server);
-    if (!address.portValid) {
+    if (!address.portValid || !address.schemeKnown) {
         ownError_ = kNetCannotConnect;
+        if (!address.schemeKnown) ownDetail_ = UnknownSchemeText(server);
         Report("InternetConnect");
         return;
     }
-    Trace("%s connecting to %s port %u", agent.c_str(), address.host.c_str(), address.port);
-    if (!client_.Connect(address.host, address.port, user, password, passive)) {
+    Trace("%s connecting to %s port %u%s", agent.c_str(), address.host.c_str(), address.port,
+          address.secure ? " (TLS)" : "");
+    client_.trust = trust ? *trust : internet_.trust;
+    if (!client_.Connect(address.host, address.port, user, password, passive, address.secure)) {
         Report("InternetConnect");
     }
 }
@@ -113,6 +125,7 @@ InternetError FtpConnection::LastError() const {
     error.code = ownError_ ? ownError_ : client_.LastError();
     error.replyCode = client_.LastReply().code;
     error.replyText = client_.LastReply().text;
+    error.detail = ownError_ ? ownDetail_ : client_.SecurityMessage();
     return error;
 }
 
@@ -126,7 +139,7 @@ void JStreamFTP::Report(const std::string& operation) {
     if (connection_) {
         connection_->Report(operation);
     } else {
-        ReportInternetError(internet_, operation, InternetError{kNetCannotConnect, 0, {}});
+        ReportInternetError(internet_, operation, InternetError{kNetCannotConnect, 0, {}, {}});
     }
 }
 

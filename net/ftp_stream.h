@@ -18,6 +18,8 @@ struct InternetState {
     // ResumeSilently when it starts and turns it on when it ends.
     bool quietPublishing = false;
     FtpTimeouts timeouts;
+    // How secure connections decide about certificates no known authority vouches for.
+    TlsTrust trust;
 };
 
 // What went wrong last on a connection: a network error code (0: none) and the server's last
@@ -26,6 +28,7 @@ struct InternetError {
     int code = 0;
     int replyCode = 0;
     std::string replyText;
+    std::string detail;  // the secure layer's own account, shown instead of the code
 };
 
 // Shows `operation` with the error, unless the quiet-publishing flag is on. When the server gave
@@ -35,11 +38,14 @@ void ReportInternetError(const InternetState& internet, const std::string& opera
 // The message ReportInternetError shows.
 std::string InternetErrorMessage(const std::string& operation, const InternetError& error);
 
-// Host and port of a server text "host" or "host:port" (port 21 unless given).
+// Host and port of a server text "host" or "host:port" (port 21 unless given), optionally
+// after "ftp://" or "ftps://" (secure).
 struct FtpServerAddress {
     std::string host;
     uint16_t port = 21;
     bool portValid = true;
+    bool secure = false;
+    bool schemeKnown = true;
 };
 FtpServerAddress ParseFtpServer(const std::string& server);
 
@@ -53,10 +59,12 @@ class FtpConnection {
     FtpConnection(const FtpConnection&) = delete;
     FtpConnection& operator=(const FtpConnection&) = delete;
 
-    // Logs in to `server` ("host" or "host:port"). An empty server text leaves the connection
+    // Logs in to `server` (as ParseFtpServer reads it). An empty server text leaves the connection
     // closed without a message; any other failure is reported as "InternetConnect".
+    // `trust` replaces the Internet state's rule for certificates (the setup program's test
+    // asks the user).
     void Connect(const std::string& agent, const std::string& server, const std::string& user,
-                 const std::string& password, bool passive);
+                 const std::string& password, bool passive, const TlsTrust* trust = nullptr);
     bool IsConnected() const { return client_.IsConnected(); }
     void Close();
 
@@ -78,6 +86,7 @@ class FtpConnection {
     FtpClient client_;
     std::string agent_;
     int ownError_ = 0;  // a failure found before the client was asked
+    std::string ownDetail_;
 };
 
 class JStreamFTP : public JStream {

@@ -1,19 +1,31 @@
 #include "net/smtp_check.h"
 
+#include "net/ftp_check.h"
 #include "net/smtp_client.h"
 #include "platform/ui_services.h"
 #include "settings/settings.h"
 
 namespace mora {
 
-int RunSmtpLogin(const Settings& settings, bool withAuthentication, int receiveTimeoutMs) {
+SmtpLoginReport CheckSmtpLogin(const Settings& settings, bool withAuthentication,
+                               int receiveTimeoutMs, const TlsTrust& trust) {
     JStreamsmtp client;
+    client.trust = trust;
     if (receiveTimeoutMs > 0) client.SetReceiveTimeout(receiveTimeoutMs);
-    const int result = withAuthentication ? client.OpenAuth(settings.SMTPServer, settings.SMTPUser,
-                                                            settings.SMTPPassword)
-                                          : client.Open(settings.SMTPServer);
-    if (client.IsLoggedIn()) client.Disconnect();
-    return result;
+    SmtpLoginReport report;
+    report.result = withAuthentication ? client.OpenAuth(settings.SMTPServer, settings.SMTPUser,
+                                                         settings.SMTPPassword)
+                                       : client.Open(settings.SMTPServer);
+    report.securityMessage = client.SecurityMessage();
+    if (client.IsLoggedIn()) {
+        report.offersEncryption = client.OffersStartTls();
+        client.Disconnect();
+    }
+    return report;
+}
+
+int RunSmtpLogin(const Settings& settings, bool withAuthentication, int receiveTimeoutMs) {
+    return CheckSmtpLogin(settings, withAuthentication, receiveTimeoutMs, TlsTrust{}).result;
 }
 
 std::string SmtpTestText(int result) {
@@ -32,10 +44,19 @@ std::string SmtpTestText(int result) {
     }
 }
 
+std::string SmtpTestText(const SmtpLoginReport& report) {
+    if (!report.securityMessage.empty()) return report.securityMessage;
+    std::string text = SmtpTestText(report.result);
+    if (report.offersEncryption) text += std::string("\n") + kOffersEncryption;
+    return text;
+}
+
 int SmtpTest(const Settings& settings, bool withAuthentication) {
-    const int result = RunSmtpLogin(settings, withAuthentication);
-    Ui().MessageBox("Info", SmtpTestText(result), MsgIcon::Information, MsgButtons::Ok);
-    return result;
+    TlsTrust trust;
+    trust.askUser = true;
+    const SmtpLoginReport report = CheckSmtpLogin(settings, withAuthentication, 0, trust);
+    Ui().MessageBox("Info", SmtpTestText(report), MsgIcon::Information, MsgButtons::Ok);
+    return report.result;
 }
 
 }  // namespace mora

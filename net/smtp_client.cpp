@@ -1,9 +1,12 @@
 #include "net/smtp_client.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <utility>
 
 #include "net/email_mime.h"
+#include "net/server_scheme.h"
 #include "net/smtp_auth.h"
 #include "platform/trace.h"
 #include "platform/ui_services.h"
@@ -74,12 +77,47 @@ int JStreamsmtp::Command(const std::string& line) {
     return ReadReply();
 }
 
+int JStreamsmtp::Refuse(std::string message) {
+    Disconnect();
+    securityMessage_ = std::move(message);
+    Trace("smtp: %s", securityMessage_.c_str());
+    return secureFailed;
+}
+
+bool JStreamsmtp::ReplyLists(const std::string& keyword) const {
+    // Each line of the reply after "250-" or "250 ": the extension's name, then its arguments.
+    std::string raw = reply_.Raw();
+    for (char& c : raw) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (size_t at = raw.find(keyword); at != std::string::npos; at = raw.find(keyword, at + 1)) {
+        const size_t end = at + keyword.size();
+        const bool starts = at >= 4 && (raw[at - 1] == '-' || raw[at - 1] == ' ') &&
+                            (at == 4 || raw[at - 5] == '\n');
+        const bool ends = end == raw.size() || raw[end] == '\r' || raw[end] == ' ';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+int JStreamsmtp::Secure(const std::string& host, uint16_t port) {
+    if (socket_.StartTls(host, port, trust) != 0) return Refuse(socket_.TlsMessage());
+    pending_.clear();
+    return loggedIn;
+}
+
 int JStreamsmtp::Connect(const std::string& server) {
     Disconnect();
+    securityMessage_.clear();
+    const ServerScheme scheme = SplitMailScheme(server);
+    if (!scheme.known) return Refuse(UnknownSchemeText(server));
     std::string host;
     uint16_t port = kDefaultPort;
-    if (!SplitHostPort(server, kDefaultPort, host, port) || socket_.Connect(host, port) != 0) {
+    if (!SplitHostPort(scheme.address, scheme.defaultPort, host, port) ||
+        socket_.Connect(host, port) != 0) {
         return notFound;
+    }
+    const std::string name = ServerName(host, port);
+    if (scheme.transport == ServerTransport::ImplicitTls) {
+        if (int secured = Secure(host, port); secured != loggedIn) return secured;
     }
     if (ReadReply() != 220) {
         Trace("smtp: no response from server");
@@ -87,6 +125,20 @@ int JStreamsmtp::Connect(const std::string& server) {
         return noGreeting;
     }
     Trace("smtp: server OK");
+    if (scheme.transport == ServerTransport::StartTls) {
+        if (Command("EHLO localdomain") != 250) {
+            Disconnect();
+            return heloRefused;
+        }
+        if (!ReplyLists("STARTTLS")) {
+            return Refuse("The server " + name +
+                          " does not offer STARTTLS; nothing was sent in clear.");
+        }
+        if (Command("STARTTLS") != 220) {
+            return Refuse("The server " + name + " refused STARTTLS: " + reply_.LastText());
+        }
+        if (int secured = Secure(host, port); secured != loggedIn) return secured;
+    }
     // AUTH needs the extended greeting; only a server that refuses EHLO gets HELO.
     const int ehlo = Command("EHLO localdomain");
     if (ehlo != 250 && (ehlo < 500 || Command("HELO localdomain") != 250)) {
@@ -95,6 +147,11 @@ int JStreamsmtp::Connect(const std::string& server) {
         return heloRefused;
     }
     return loggedIn;
+}
+
+bool JStreamsmtp::OffersStartTls() {
+    if (!socket_.IsValid() || socket_.Secure() || (state & open)) return false;
+    return Command("EHLO localdomain") == 250 && ReplyLists("STARTTLS");
 }
 
 int JStreamsmtp::Open(const std::string& server) {

@@ -2,7 +2,8 @@
 // The SMTP client: logs in (optionally with CRAM-MD5, falling back to LOGIN), sends one sender,
 // one recipient and a MIME message whose attachments are written into it as raw bytes and
 // streamed out in base64. Every operation blocks; each reply is awaited at most the receive
-// time-out.
+// time-out, the TLS handshake too. "smtps://" speaks TLS from the start, "smtp+starttls://"
+// says EHLO, STARTTLS, and EHLO again; neither ever falls back to plain.
 
 #include <cstdint>
 #include <string>
@@ -18,14 +19,23 @@ class JStreamsmtp : public JStream {
     static constexpr uint16_t kDefaultPort = 25;
 
     // Results of Open and OpenAuth.
-    enum OpenResult { loggedIn = 0, heloRefused = 1, noGreeting = 2, notFound = 3, authFailed = 4 };
+    // secureFailed: encryption was asked for and could not be had (SecurityMessage() says why).
+    enum OpenResult {
+        loggedIn = 0,
+        heloRefused = 1,
+        noGreeting = 2,
+        notFound = 3,
+        authFailed = 4,
+        secureFailed = 5
+    };
     // SendHeader's result for failures other than a refused recipient.
     static constexpr int kHeaderFailed = 1;
 
     JStreamsmtp() = default;
     ~JStreamsmtp() override;
 
-    // `server` is "host" (port 25) or "host:port".
+    // `server` is "host" (port 25) or "host:port", optionally after a scheme (see
+    // SplitMailScheme).
     int Open(const std::string& server);
     int OpenAuth(const std::string& server, const std::string& user, const std::string& password);
     // Sends the envelope, the headers, the body and the head of the first attachment part.
@@ -44,12 +54,22 @@ class JStreamsmtp : public JStream {
     // Says goodbye and closes the connection.
     void Disconnect();
 
+    // On a plain connection: whether the server offers STARTTLS (asks with EHLO).
+    bool OffersStartTls();
+    bool Secure() const { return socket_.Secure(); }
+    const std::string& SecurityMessage() const { return securityMessage_; }
+    // How a secure connection decides about certificates no known authority vouches for.
+    TlsTrust trust;
+
     bool IsLoggedIn() const { return loggedIn_; }
     bool IsConnected() const { return socket_.IsValid(); }
     void SetReceiveTimeout(int milliseconds) { socket_.SetReceiveTimeout(milliseconds); }
 
   private:
     int Connect(const std::string& server);
+    int Secure(const std::string& host, uint16_t port);
+    int Refuse(std::string message);
+    bool ReplyLists(const std::string& keyword) const;
     bool Authenticate(const std::string& user, const std::string& password);
     // Reads one whole reply within the receive time-out; its code, or 0 when none came.
     int ReadReply();
@@ -62,6 +82,7 @@ class JStreamsmtp : public JStream {
     Base64Stream encoder_;
     std::string encoded_;
     std::string boundary_;  // of the message being written
+    std::string securityMessage_;
     bool loggedIn_ = false;
 };
 

@@ -130,9 +130,29 @@ int32_t JStreamSocket::Read(void* buffer, uint32_t count) {
     return ReadWithin(buffer, count, receiveTimeoutMs_);
 }
 
+int JStreamSocket::StartTls(const std::string& host, uint16_t port, const TlsTrust& trust) {
+    if (socket_ < 0) return 1;
+    tlsContext_ = std::make_unique<TlsContext>();
+    tls_ = std::make_unique<TlsChannel>();
+    if (tls_->Start(socket_, *tlsContext_, host, port, &trust, {}, nullptr, receiveTimeoutMs_) !=
+        0) {
+        state &= ~good;
+        return 1;
+    }
+    return 0;
+}
+
+const std::string& JStreamSocket::TlsMessage() const {
+    static const std::string none;
+    return tls_ ? tls_->Message() : none;
+}
+
 int32_t JStreamSocket::ReadWithin(void* buffer, uint32_t count, int timeoutMs) {
     ssize_t n = -1;
-    if (socket_ >= 0 && count > 0 && WaitFor(socket_, POLLIN, timeoutMs < 0 ? 0 : timeoutMs)) {
+    if (tls_) {
+        if (count > 0) n = tls_->ReceiveSome(buffer, count, timeoutMs < 0 ? 0 : timeoutMs);
+    } else if (socket_ >= 0 && count > 0 &&
+               WaitFor(socket_, POLLIN, timeoutMs < 0 ? 0 : timeoutMs)) {
         do {
             n = ::recv(socket_, buffer, count, 0);
         } while (n < 0 && errno == EINTR);
@@ -146,6 +166,13 @@ int32_t JStreamSocket::ReadWithin(void* buffer, uint32_t count, int timeoutMs) {
 }
 
 int32_t JStreamSocket::Write(const void* buffer, uint32_t count) {
+    if (tls_) {
+        if (socket_ >= 0 && tls_->SendAll(buffer, count, kSendTimeoutMs) == 0) {
+            return static_cast<int32_t>(count);
+        }
+        state &= ~good;
+        return 0;
+    }
     const char* bytes = static_cast<const char*>(buffer);
     uint32_t sent = 0;
     // A short send is continued; only a failed one ends the write.
@@ -163,6 +190,8 @@ int32_t JStreamSocket::Write(const void* buffer, uint32_t count) {
 }
 
 void JStreamSocket::Close() {
+    if (tls_) tls_->Shutdown();
+    tls_.reset();
     if (socket_ >= 0) ::close(socket_);
     socket_ = -1;
     state &= ~open;

@@ -1,11 +1,14 @@
 #pragma once
 // A TCP connection as a stream: connect by host name or address, blocking writes that send
-// everything asked, and reads that wait at most the receive time-out.
+// everything asked, and reads that wait at most the receive time-out; encrypted once StartTls
+// succeeded.
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "net/tls_channel.h"
 #include "stream/jstream.h"
 
 namespace mora {
@@ -38,7 +41,13 @@ class JStreamSocket : public JStream {
     // Sends all `count` bytes; returns `count`, or 0 or less after clearing good when the
     // connection failed before everything was sent.
     int32_t Write(const void* buffer, uint32_t count) override;
+    // Ends the secure channel with a goodbye, if there is one, and closes the socket.
     void Close();
+    // Shakes hands with `host` (see TlsChannel::Start) within the receive time-out. 0, or 1
+    // with TlsMessage() saying why; the caller must then close.
+    int StartTls(const std::string& host, uint16_t port, const TlsTrust& trust);
+    bool Secure() const { return tls_ != nullptr; }
+    const std::string& TlsMessage() const;
 
     bool IsValid() const { return socket_ >= 0; }
     void SetReceiveTimeout(int milliseconds) { receiveTimeoutMs_ = milliseconds; }
@@ -49,6 +58,8 @@ class JStreamSocket : public JStream {
 
     int socket_ = -1;
     int receiveTimeoutMs_ = kReceiveTimeoutMs;
+    std::unique_ptr<TlsContext> tlsContext_;
+    std::unique_ptr<TlsChannel> tls_;
 };
 
 }  // namespace mora

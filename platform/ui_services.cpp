@@ -42,6 +42,28 @@ std::optional<std::string> StderrUi::TextPrompt(const std::string&, const std::s
     return std::nullopt;
 }
 
+std::string TrustServerText(const std::string& server, const std::string& fingerprint,
+                            const std::string& reason) {
+    return "The certificate of " + server + " cannot be verified (" + reason +
+           ").\nSHA-256 fingerprint:\n" + fingerprint +
+           "\nCompare it with the one your server administrator gave you.";
+}
+
+bool UiServices::TrustServer(const std::string& server, const std::string& fingerprint,
+                             const std::string& reason) {
+    return MessageBox("Trust this server?", TrustServerText(server, fingerprint, reason),
+                      MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+bool StderrUi::TrustServer(const std::string& server, const std::string& fingerprint,
+                           const std::string& reason) {
+    std::fprintf(
+        stderr,
+        "Trust this server?: %s\nTo trust it, repeat the command with --trust-fingerprint %s\n",
+        TrustServerText(server, fingerprint, reason).c_str(), fingerprint.c_str());
+    return false;
+}
+
 void StderrUi::ProgressStart(const std::string& caption, uint32_t range) {
     range_ = range;
     position_ = 0;

@@ -50,10 +50,20 @@ class UiServices {
     virtual void ProgressStep(uint32_t /*steps*/ = 1) {}
     virtual bool ProgressCancelled() { return false; }
     virtual void ProgressEnd() {}
+    // A server's certificate could not be verified (`reason`): shows its SHA-256 fingerprint and
+    // asks "Trust this server?". True trusts it from now on. Asks with a Yes/No message box
+    // unless a front end knows better.
+    virtual bool TrustServer(const std::string& server, const std::string& fingerprint,
+                             const std::string& reason);
 };
 
+// The question TrustServer shows.
+std::string TrustServerText(const std::string& server, const std::string& fingerprint,
+                            const std::string& reason);
+
 // For the shell: messages go to stderr as "Title: text"; OK and Yes are taken, Retry is not (no
-// one is there to fix the cause); dialogs and prompts are cancelled.
+// one is there to fix the cause); dialogs and prompts are cancelled. A server is never trusted
+// unasked: the fingerprint is printed for the user to pass on the command line.
 class StderrUi : public UiServices {
   public:
     MsgAnswer MessageBox(const std::string& title, const std::string& text, MsgIcon icon,
@@ -63,6 +73,8 @@ class StderrUi : public UiServices {
     std::optional<std::string> TextPrompt(const std::string& title, const std::string& label,
                                           const std::string& initial) override;
     void SetBusy(bool) override {}
+    bool TrustServer(const std::string& server, const std::string& fingerprint,
+                     const std::string& reason) override;
     // Captions and every tenth of the range on stderr.
     void ProgressStart(const std::string& caption, uint32_t range) override;
     void ProgressStep(uint32_t steps = 1) override;

@@ -11,7 +11,7 @@ packages=(
   libtwolame-dev libmad0-dev libpulse-dev libssl-dev
   pulseaudio pulseaudio-utils
   nlohmann-json3-dev
-  python3 python3-pyftpdlib python3-aiosmtpd
+  python3 python3-pyftpdlib python3-aiosmtpd python3-openssl openssl ca-certificates
   sox ffmpeg twolame mpg123 mediainfo curl
 )
 

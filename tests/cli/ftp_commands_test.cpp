@@ -6,9 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/program_dir.h"
 #include "settings/settings.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/net/ftp_server.h"
+#include "tests/net/tls_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -106,6 +108,45 @@ TEST_F(FtpCli, RefusedCommandLines) {
     r = RunCli(With({"ftp", "put", dir.File("f"), "n", "--resume-at", "5"}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(RunCli({"ftp", "test", "--help"}).status, 0);
+}
+
+TEST(FtpCliTls, TrustsTheFingerprintGivenAndRemembersIt) {
+    test::TestTrust trust(false);
+    const std::string programDir = FolderOf(trust.TrustedServersFile());
+    ::setenv("MORA_HOME", programDir.c_str(), 1);
+    FtpTestServer server("normal", "127.0.0.1",
+                         {"--certfile", test::TestCertificates::Get().ServerPem()});
+    test::TempDir dir;
+    test::WriteFileBytes(dir.File("clip"), Bytes(5000));
+    const std::string fingerprint = test::TestCertificates::Get().Fingerprint();
+    auto put = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"ftp",
+                                         "put",
+                                         dir.File("clip"),
+                                         "c.wav",
+                                         "--server",
+                                         "ftps://" + server.ServerText(),
+                                         "--user",
+                                         FtpTestServer::kUser,
+                                         "--password",
+                                         FtpTestServer::kPassword,
+                                         "--timeout",
+                                         "5"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args);
+    };
+    auto r = put({});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(fingerprint), std::string::npos) << r.err;
+    EXPECT_EQ(put({"--trust-fingerprint", std::string(95, 'A')}).status, 2);
+    std::string other = fingerprint;
+    other[0] = other[0] == 'A' ? 'B' : 'A';
+    EXPECT_EQ(put({"--trust-fingerprint", other}).status, 1);
+    r = put({"--trust-fingerprint", fingerprint});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(put({}).status, 0);
+    EXPECT_EQ(test::ReadFileBytes(server.Home() + "c.wav"), Bytes(5000));
+    ::unsetenv("MORA_HOME");
 }
 
 }  // namespace

@@ -103,6 +103,12 @@ TEST(FtpServerText, PortAfterTheLastColon) {
     check("[::1]", "::1", 21);
     check("fe80::1", "fe80::1", 21);
     EXPECT_FALSE(ParseFtpServer("host:70000").portValid);
+    // A scheme chooses encryption; what follows it reads as before.
+    check("ftps://[::1]:990/", "::1", 990);
+    check("FTP://host", "host", 21);
+    EXPECT_TRUE(ParseFtpServer("ftps://host").secure);
+    EXPECT_FALSE(ParseFtpServer("ftp://host:2121").secure);
+    EXPECT_FALSE(ParseFtpServer("sftp://host").schemeKnown);
 }
 
 TEST(FtpRemotePaths, SlashOnlyWhenNeeded) {
@@ -121,12 +127,13 @@ TEST(FtpRemotePaths, SlashOnlyWhenNeeded) {
 }
 
 TEST(InternetErrors, MessagesByCode) {
-    EXPECT_EQ(InternetErrorMessage("FtpOpenFile", {kNetExtendedError, 550, "No such file."}),
+    EXPECT_EQ(InternetErrorMessage("FtpOpenFile", {kNetExtendedError, 550, "No such file.", {}}),
               "FtpOpenFile 550 No such file.");
-    EXPECT_EQ(InternetErrorMessage("X", {kNetExtendedError, 500, std::string(2000, 'a')}).size(),
-              std::string("X 500 ").size() + 799);
-    EXPECT_EQ(InternetErrorMessage("InternetConnect", {kNetTimeout, 0, ""}), "Timeout");
-    EXPECT_EQ(InternetErrorMessage("InternetConnect", {kNetIncorrectPassword, 530, "no"}),
+    EXPECT_EQ(
+        InternetErrorMessage("X", {kNetExtendedError, 500, std::string(2000, 'a'), {}}).size(),
+        std::string("X 500 ").size() + 799);
+    EXPECT_EQ(InternetErrorMessage("InternetConnect", {kNetTimeout, 0, "", {}}), "Timeout");
+    EXPECT_EQ(InternetErrorMessage("InternetConnect", {kNetIncorrectPassword, 530, "no", {}}),
               "Incorrect username or password");
     EXPECT_EQ(InternetErrorMessage("FTP DeleteFile busy", {}), "FTP DeleteFile busy");
 }

@@ -12,6 +12,8 @@ Writes the port it listens on to --port-file once it accepts connections. Modes:
   different  serves, on download, each byte of the stored file inverted
   silent     accepts connections and never says a word
 --refuse REST,SIZE (any mode) answers those commands with 502.
+With --certfile (certificate, chain and key in one PEM file) the server speaks explicit TLS
+(AUTH TLS) and demands it on the control and every data connection.
 """
 import argparse
 import logging
@@ -30,6 +32,8 @@ parser.add_argument("--port-file", required=True)
 parser.add_argument("--cut-after", type=int, default=65536)
 parser.add_argument("--cut-times", type=int, default=0)
 parser.add_argument("--refuse", default="")
+parser.add_argument("--certfile")
+parser.add_argument("--tls-optional", action="store_true", help="let clients stay in clear")
 args = parser.parse_args()
 
 
@@ -80,18 +84,28 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
+if args.certfile:
+    from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler as BaseHandler
+
+    class BaseDTP(TLS_DTPHandler):
+        # Clients like curl shake hands on the data connection before they send the transfer
+        # command; pyftpdlib would take that early traffic for a hang-up and close.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+else:
+    BaseDTP, BaseHandler = DTPHandler, FTPHandler
 
 refused = {c.strip().upper() for c in args.refuse.split(",") if c.strip()}
 cuts_left = [args.cut_times]
 
 
-class CutDTP(DTPHandler):
+class CutDTP(BaseDTP):
     def __init__(self, *a, **k):
         super().__init__(*a, **k)
         self.cuts = cuts_left[0] != 0 or args.cut_times == 0
 
-    def handle_read(self):
-        super().handle_read()
+    def handle_read_event(self):
+        super().handle_read_event()
         if self.cuts and self.receive and self.tot_bytes_received > args.cut_after and not self._closed:
             if args.cut_times:
                 cuts_left[0] -= 1
@@ -99,15 +113,13 @@ class CutDTP(DTPHandler):
             self._resp = ("426 Connection closed; transfer aborted.", lambda *a: None)
             self.close()
 
-    handle_read_event = handle_read
 
-
-class StallDTP(DTPHandler):
+class StallDTP(BaseDTP):
     def close_when_done(self):
         pass
 
 
-class Handler(FTPHandler):
+class Handler(BaseHandler):
     def pre_process_command(self, line, cmd, arg):
         if cmd.upper() in refused:
             self.respond("502 Command not implemented.")
@@ -176,6 +188,11 @@ authorizer.add_user(args.user, args.password, args.home, perm="elradfmwMT")
 Handler.authorizer = authorizer
 Handler.banner = "Test server ready."
 Handler.auth_failed_timeout = 0.1
+if args.certfile:
+    Handler.certfile = args.certfile
+    Handler.tls_control_required = not args.tls_optional
+    Handler.tls_data_required = not args.tls_optional
+    Handler.dtp_handler = BaseDTP
 if args.mode == "cut":
     Handler.dtp_handler = CutDTP
 if args.mode == "stall":

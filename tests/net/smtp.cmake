@@ -9,3 +9,5 @@ mora_test(test_smtp_codec SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtp_codec_test.cpp
 mora_test(test_smtp_client SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtp_client_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/email_stream_test.cpp LIBS mora_net mora_smtp_test_server
   LABELS core TIMEOUT 240)
+mora_test(test_smtps SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtps_test.cpp
+  LIBS mora_net mora_smtp_test_server mora_tls_test_support LABELS core TIMEOUT 120)

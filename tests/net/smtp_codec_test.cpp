@@ -7,6 +7,7 @@
 
 #include "net/email_base64.h"
 #include "net/email_mime.h"
+#include "net/server_scheme.h"
 #include "net/smtp_auth.h"
 #include "net/smtp_reply.h"
 #include "net/socket_stream.h"
@@ -200,6 +201,19 @@ TEST(ServerText, PortIsOptionalAndBlanksAreDropped) {
     EXPECT_FALSE(SplitHostPort("host:", 25, host, port));
     EXPECT_FALSE(SplitHostPort("host:70000", 25, host, port));
     EXPECT_FALSE(SplitHostPort("host:2x", 25, host, port));
+}
+
+TEST(ServerText, SchemeChoosesTransportAndDefaultPort) {
+    const ServerScheme implicit = SplitMailScheme(" smtps://mail.example.org\n");
+    EXPECT_EQ(implicit.transport, ServerTransport::ImplicitTls);
+    EXPECT_EQ(implicit.address, "mail.example.org");
+    EXPECT_EQ(implicit.defaultPort, 465);
+    const ServerScheme start = SplitMailScheme("SMTP+STARTTLS://[::1]:2525");
+    EXPECT_EQ(start.transport, ServerTransport::StartTls);
+    EXPECT_EQ(start.address, "[::1]:2525");
+    EXPECT_EQ(start.defaultPort, 587);
+    EXPECT_FALSE(SplitMailScheme("mail.example.org:2525").Encrypted());
+    EXPECT_FALSE(SplitMailScheme("ftps://mail.example.org").known);
 }
 
 }  // namespace

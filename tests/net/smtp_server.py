@@ -8,6 +8,8 @@ Modes: smtp (aiosmtpd), silent (accepts, never greets), close (accepts and hangs
 close-in-data (speaks SMTP until DATA, then drops the connection while data arrives).
 Recipients "refuseNNN@..." are refused with code NNN, "refuse-other@..." with 554, and mail to
 "reject-data@..." is refused after its data. Senders "refuse...@" are refused.
+With --certfile (certificate and key in one PEM file) the smtp mode offers STARTTLS
+(--tls starttls, the default) or speaks TLS from the first byte (--tls implicit).
 """
 
 import argparse
@@ -19,6 +21,7 @@ import sys
 import time
 import warnings
 import email
+import ssl
 
 from aiosmtpd.smtp import SMTP, AuthResult, MISSING
 
@@ -32,6 +35,8 @@ def parse_args():
     p.add_argument("--cram-refuse", action="store_true", help="answer every CRAM-MD5 login 535")
     p.add_argument("--no-cram", action="store_true", help="offer no CRAM-MD5")
     p.add_argument("--helo-refuse", action="store_true")
+    p.add_argument("--certfile")
+    p.add_argument("--tls", default="starttls", choices=["starttls", "implicit"])
     p.add_argument("--split", action="store_true",
                    help="send every reply as two lines, a few bytes at a time")
     return p.parse_args()
@@ -166,11 +171,20 @@ def main():
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     if ARGS.mode == "smtp":
+        context = None
+        if ARGS.certfile:
+            context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+            context.load_cert_chain(ARGS.certfile)
+        starttls = context if ARGS.tls == "starttls" else None
+
         def factory():
             return TestSMTP(Handler(), hostname="mora.test", auth_require_tls=False,
                             authenticator=authenticator, data_size_limit=None,
+                            tls_context=starttls,
                             auth_exclude_mechanism=["CRAM-MD5"] if ARGS.no_cram else None)
-        server = loop.run_until_complete(loop.create_server(factory, "127.0.0.1", 0))
+        implicit = context if ARGS.tls == "implicit" else None
+        server = loop.run_until_complete(
+            loop.create_server(factory, "127.0.0.1", 0, ssl=implicit))
     else:
         server = loop.run_until_complete(asyncio.start_server(raw_session, "127.0.0.1", 0))
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
