@@ -8,6 +8,7 @@
 
 #include "audio/engine_format.h"
 #include "audio/mp2_encoder.h"
+#include "audio/mp2_file_writer.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
@@ -72,6 +73,41 @@ TEST(Mp2Encoder, MeasuredRateIsUsedOnlyWhenCompensatingAndPlausible) {
     w.EncodeSamples(pcm.data(), 44100);
     w.FinishEncoder();
     EXPECT_GT(w.bytes.size(), 30u * 192u);
+}
+
+TEST(Mp2Encoder, EveryPairTheEncoderRefusesIsSaidAndLeavesNoFile) {
+    test::TempDir dir;
+    const auto pcm = Sine(44100, 4410, 2, 440);
+    for (bool stereo : {false, true}) {
+        for (int index = 0; index < 12; ++index) {
+            test::ScriptedUi ui;
+            AudioWriteFormat format;
+            format.stereo = stereo;
+            JStreamAudioWriteMP2File writer(format, dir.Path());
+            ASSERT_TRUE(writer.SetBitrate(index));
+            writer.Open("Rec");
+            const std::string pair = std::to_string(index) + (stereo ? " stereo" : " mono");
+            const bool legal = Mp2ModeAllows(index, stereo);
+            ASSERT_EQ(writer.IsReady(), legal) << pair;
+            writer.WriteSamples(reinterpret_cast<const uint8_t*>(pcm.data()),
+                                static_cast<uint32_t>(pcm.size() / (stereo ? 1 : 2) * 2));
+            writer.Close();
+            const auto bytes = test::ReadFileBytes(dir.File("Rec.mp2"));
+            if (legal) {
+                EXPECT_GT(bytes.size(), 0u) << pair;
+                EXPECT_TRUE(ui.messages.empty()) << pair;
+            } else {
+                EXPECT_TRUE(bytes.empty()) << pair;
+                ASSERT_EQ(ui.messages.size(), 1u) << pair;
+                EXPECT_EQ(ui.messages[0].text.rfind("Illegal bitrate", 0), 0u) << pair;
+                // A project with this pair records at the nearest rate the mode has.
+                const int recorded = RecordableMp2BitrateIndex(index, stereo);
+                EXPECT_TRUE(Mp2ModeAllows(recorded, stereo)) << pair;
+                EXPECT_EQ(recorded, stereo ? (index < 3 ? 3 : 5) : 9) << pair;
+            }
+            std::remove(dir.File("Rec.mp2").c_str());
+        }
+    }
 }
 
 TEST(Mp2Encoder, WritersTakeTheEnginesFormat) {

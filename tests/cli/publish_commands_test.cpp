@@ -58,6 +58,13 @@ TEST(CliEncode, WavBecomes48kMp2AndKeepsItsPitch) {
     auto refused = RunCli({"encode", dir.File("low.wav"), dir.File("low.mp2")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(refused.err.empty());
+    // Stereo has no 32 kbit/s: said, and no empty MP2 file is left.
+    refused =
+        RunCli({"encode", dir.File("in48000.wav"), dir.File("s.mp2"), "--bitrate-index", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Illegal bitrate for stereo: 32 kbit/s"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(test::FileExists(dir.File("s.mp2")));
 }
 
 TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
@@ -128,6 +135,13 @@ TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
             << probe;
         EXPECT_NEAR(Frequency(out, dir.File("raw")), 1000, 5);
     }
+    // Fast publish re-encodes in mono, which has no 256 kbit/s: refused, and nothing is written.
+    const std::string ini = dir.File("fast.sup");
+    ASSERT_EQ(RunCli({"settings", "set", "FastPublishBitrateIndex=11", "--ini", ini}).status, 0);
+    auto r = RunCli({"bwf", "Loud", dir.File("Rec01.mp2"), "--ini", ini, "--fast"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Illegal bitrate for mono"), std::string::npos) << r.err;
+    EXPECT_FALSE(test::FileExists(dir.File("pub_Loud.wav")));
 }
 
 }  // namespace
