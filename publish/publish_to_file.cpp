@@ -66,7 +66,7 @@ bool WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const Publ
     for (FrameRange range : ClipFrames(clip, format, totalFrames)) {
         uint64_t at = reader.DataStart() + uint64_t{range.first} * frameLength;
         const uint64_t end = reader.DataStart() + uint64_t{range.end} * frameLength;
-        file.SetPosition(static_cast<int32_t>(at));
+        file.SetPosition(at);
         if (!reencoder) {
             while (at < end && writer.IsReady() && file.IsReadable()) {
                 chunk.resize(static_cast<size_t>(std::min<uint64_t>(kCopyChunk, end - at)));
