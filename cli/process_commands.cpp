@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -40,23 +41,11 @@ int Process(const Args& args) {
         std::fprintf(stderr, "mora-cli process: name the input and the output WAV file\n");
         return kExitUsage;
     }
-    uint32_t gain = 0;
-    if (auto text = args.Get("gain")) {
-        char* end = nullptr;
-        long value = std::strtol(text->c_str(), &end, 10);
-        if (text->empty() || *end != '\0' || value < 0 || value > kMaxRecordGain) {
-            std::fprintf(stderr, "mora-cli process: --gain takes whole dB from 0 to 40\n");
-            return kExitUsage;
-        }
-        gain = static_cast<uint32_t>(value);
-    }
+    const auto gainOption = NumberOption(args, "gain", 0, 0, kMaxRecordGain, "whole dB");
+    if (!gainOption) return kExitUsage;
+    const auto gain = static_cast<uint32_t>(*gainOption);
     Settings settings;
-    const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
-    if (args.Has("ini") && !LoadSettings(settings, ini)) {
-        std::fprintf(stderr, "%s: not a settings file\n", ini.c_str());
-        return kExitFailed;
-    }
-    if (!args.Has("ini")) LoadSettings(settings, ini);
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     int preset = -1;
     if (auto name = args.Get("eq-profile")) {
         preset = FindEqPreset(settings, *name);

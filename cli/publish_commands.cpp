@@ -25,16 +25,9 @@ int Encode(const Args& args) {
         return kExitUsage;
     }
     const std::string in = args.positional[0], out = args.positional[1];
-    int index = 3;
-    if (auto text = args.Get("bitrate-index")) {
-        char* end = nullptr;
-        long v = std::strtol(text->c_str(), &end, 10);
-        if (text->empty() || *end != '\0' || v < 0 || v > 11) {
-            std::fprintf(stderr, "mora-cli encode: --bitrate-index takes 0 to 11\n");
-            return kExitUsage;
-        }
-        index = static_cast<int>(v);
-    }
+    const auto bitrateIndex = NumberOption(args, "bitrate-index", 3, 0, 11);
+    if (!bitrateIndex) return kExitUsage;
+    const int index = static_cast<int>(*bitrateIndex);
     JStreamFile file(in, true);
     if (!file.IsReadable()) return kExitFailed;
     const RiffLayout layout = WalkRiff(file, file.GetSize());
@@ -75,7 +68,7 @@ int Bwf(const Args& args) {
         return kExitUsage;
     }
     Settings settings;
-    LoadSettings(settings, args.Get("ini", ProgramFile("MoraIni.sup")));
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     ToFileRequest request;
     request.name = args.positional[0];
     request.recordings.assign(args.positional.begin() + 1, args.positional.end());
