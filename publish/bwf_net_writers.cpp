@@ -168,9 +168,8 @@ JStreamAudioWriteBWFEMAIL::JStreamAudioWriteBWFEMAIL(const Settings& settings,
       format_(format),
       body_(std::move(bodyText)) {}
 
-JStreamAudioWriteBWFEMAIL::~JStreamAudioWriteBWFEMAIL() {
-    if (Started()) FinishEncoder();
-}
+// Without Close the publication was abandoned: the stream gives the message up.
+JStreamAudioWriteBWFEMAIL::~JStreamAudioWriteBWFEMAIL() = default;
 
 bool JStreamAudioWriteBWFEMAIL::IsReady() {
     return JStreamWrEMAIL::IsReady() && !tooLarge_ && !EncoderRefused();
