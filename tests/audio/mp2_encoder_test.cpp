@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_reader.h"
 #include "audio/engine_format.h"
 #include "audio/mp2_encoder.h"
 #include "audio/mp2_file_writer.h"
@@ -120,10 +121,27 @@ TEST(Mp2Encoder, WritersTakeTheEnginesFormat) {
     EXPECT_EQ(f.levelValuesPerSecond, 20u);
     EXPECT_EQ(f.resampleRate, 44150u);
     EXPECT_EQ(WriterFormat(engine, false).resampleRate, 44100u);
-    engine.recordingRate = 48000;
+    engine.inputRate = 48000;
     engine.stereo = false;
     engine.levelShift = 3;
     EXPECT_EQ(WriterFormat(engine, true).bufferBytes, 2400u);  // 0.025 s at shift 3
+    engine.inputRate = 96000;  // the digital input card at its highest rate
+    engine.inputWidth = 24;
+    engine.levelShift = 2;
+    EXPECT_EQ(WriterFormat(engine, true).bufferBytes, 14400u);
+
+    // Playing a file sets the reader's fields, never the recording's.
+    EngineFormat played;
+    JStreamAudioReadWavFile reader(played);
+    const auto header = PcmWavHeader(2, 88200, 24, 26460 * 3);
+    std::vector<uint8_t> wav(header.begin(), header.end());
+    wav.resize(wav.size() + 26460 * 3);
+    reader.UseMemory(wav);
+    ASSERT_GT(reader.Validate(), 0u);
+    const AudioWriteFormat recorded = WriterFormat(played, true);
+    EXPECT_EQ(recorded.recordingRate, 44100u);
+    EXPECT_EQ(recorded.sampleBits, 16);
+    EXPECT_EQ(recorded.bufferBytes, 4410u);
 }
 
 TEST(Mp2Encoder, At48kNothingStaysStagedAndTheTailIsPadded) {
