@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "audio/level_file.h"
 #include "settings/settings.h"
@@ -116,6 +117,29 @@ TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
         Probe(dir.File("pub_Story.wav"), "stream=sample_rate,channels:format_tags=comment");
     EXPECT_NE(probe.find("sample_rate=48000\nchannels=2"), std::string::npos) << probe;
     EXPECT_NE(probe.find("TAG:comment=Flood"), std::string::npos) << probe;
+}
+
+TEST(CliBwf, APublicationNeverOutgrowsItsRecordingNorDestroysTheLastOne) {
+    test::TempDir dir;
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 1 -b 16 " + Q(dir.File("Rec01.wav")) +
+                      " synth 1 sine 440 vol 0.5"));
+    // The level file claims a minute; the recording holds one second.
+    RecordingEdit edit;
+    edit.levelCount = 1200;
+    std::fill(edit.levels.begin(), edit.levels.begin() + 1200, 12);
+    edit.cropEnd = 1200;
+    ASSERT_TRUE(SaveVuFile(edit, dir.File("Rec01.jvu")));
+    const std::string ini = DefaultSettingsFile(dir);
+    auto r = RunCli({"bwf", "Story", dir.File("Rec01.wav"), "--ini", ini});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto published = test::ReadFileBytes(dir.File("pub_Story.wav"));
+    EXPECT_LT(published.size(), 48000u * 2 * 2);
+
+    // Publishing again onto a full disk fails and leaves the first publication as it was.
+    EXPECT_FALSE(test::RunQuietly("ulimit -f 16; trap '' XFSZ; " + Q(std::getenv("MORA_CLI")) +
+                                  " bwf Story " + Q(dir.File("Rec01.wav")) + " --ini " + Q(ini)));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("pub_Story.wav")), published);
+    EXPECT_FALSE(test::FileExists(dir.File("pub_Story.part.wav")));
 }
 
 TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
