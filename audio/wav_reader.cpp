@@ -16,7 +16,7 @@ int PlayModeFor(uint32_t rate, const EngineFormat& format) {
         case 96000:
             return 3;
         default:
-            return 0;
+            return format.externalInterface ? 1 : 0;
     }
 }
 }  // namespace
@@ -66,7 +66,9 @@ void JStreamAudioReadWavFile::StartAt(int32_t unit) {
     if (!OpenForReading()) return;
     Seek(unit);
     const uint32_t rate = format_.recordingRate;
-    converter_.Reset(rate, format_.playMode == 0 ? rate : OutputRate(format_), format_.channels);
+    // Whatever the mode, the output runs at the output rate: a 44100 Hz file on the 48000 Hz
+    // external interface is converted too, not played fast.
+    converter_.Reset(rate, OutputRate(format_), format_.channels);
 }
 
 void JStreamAudioReadWavFile::CloseFile() {

@@ -168,6 +168,24 @@ TEST_F(WavReaderTest, ASparseThreeGigabyteFilePlaysPastTwoGigabytes) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(WavReaderTest, A44kRecordingOnThe48kInterfaceKeepsItsPitch) {
+    std::vector<int16_t> tone(44100);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 1000 * i / 44100.0));
+    format.externalInterface = true;
+    format.outputChannels = 1;
+    ASSERT_EQ(ValidateBytes(Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Samples16(tone)}})),
+              20u);
+    reader.StartAt(0);
+    std::vector<int16_t> out(2400 * 20);
+    for (int u = 0; u < 20; ++u) reader.GetUnit(out.data() + 2400 * u);
+    int crossings = 0;
+    for (size_t i = 2400; i + 1 < out.size() - 2400; ++i)
+        crossings += (out[i] < 0) != (out[i + 1] < 0);
+    // 0.9 s at 48000 Hz: 900 periods of 1 kHz, not 980 as at 8.8 % too fast.
+    EXPECT_NEAR(crossings / 2.0, 900, 3);
+}
+
 TEST_F(WavReaderTest, FilesWrittenBySoxAndFfmpegAreRead) {
     // ffmpeg puts a LIST chunk before "data"; sox writes 24 bits as an extensible format with a
     // "fact" chunk; 3 channels, 8 bits and 22050 Hz come from sox too.
