@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
