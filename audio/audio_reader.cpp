@@ -9,7 +9,7 @@ namespace mora {
 RiffLayout WalkRiff(JStream& stream, uint64_t fileSize) {
     return WalkRiff(
         [&stream](uint64_t offset, uint8_t* dst, size_t n) -> size_t {
-            stream.SetPosition(static_cast<int32_t>(offset));
+            stream.SetPosition(offset);
             const int32_t got = stream.Read(dst, static_cast<uint32_t>(n));
             return got > 0 ? static_cast<size_t>(got) : 0;
         },
@@ -68,7 +68,7 @@ std::optional<Mp2Header> FirstMp2Header(const std::string& path) {
     if (TagIs(header.bytes, "RIFF")) {
         const RiffLayout layout = WalkRiff(file, file.GetSize());
         if (!layout.hasData) return std::nullopt;
-        file.SetPosition(static_cast<int32_t>(layout.dataStart));
+        file.SetPosition(layout.dataStart);
         if (!ReadBytes(file, header.bytes, 4)) return std::nullopt;
     }
     if (!header.IsMpeg1Layer2()) return std::nullopt;

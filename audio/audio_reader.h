@@ -51,12 +51,12 @@ class JStreamAudioReadFile : public JStreamFile {
     void UseMemory(std::vector<uint8_t> bytes);
 
     int32_t CurrentUnit() const { return currentUnit_; }
-    uint32_t DataStart() const { return dataStart_; }
-    uint32_t DataSize() const { return dataSize_; }
+    uint64_t DataStart() const { return dataStart_; }
+    uint64_t DataSize() const { return dataSize_; }
 
   protected:
     JStream& Source() { return memory_ ? static_cast<JStream&>(*memory_) : *this; }
-    uint32_t SourceSize() { return memory_ ? memory_->GetSize() : GetSize(); }
+    uint64_t SourceSize() { return memory_ ? memory_->GetSize() : GetSize(); }
     // Opens the file when it is not open and validates it; false when that failed.
     bool OpenForReading();
     void CloseSource();
@@ -65,8 +65,8 @@ class JStreamAudioReadFile : public JStreamFile {
     std::string fileName_;
     std::unique_ptr<JStreamMemory> memory_;
     int32_t currentUnit_ = -1;
-    uint32_t dataStart_ = 0;
-    uint32_t dataSize_ = 0;
+    uint64_t dataStart_ = 0;
+    uint64_t dataSize_ = 0;
     PlaybackConverter converter_;
 };
 
@@ -86,7 +86,7 @@ class JStreamAudioReadWavFile : public JStreamAudioReadFile {
     // Reads `frames` input frames (silence past the data) as 16-bit samples into the converter.
     void Feed(uint32_t frames);
 
-    uint32_t readPos_ = 0;  // offset within the data of the next frame to read
+    uint64_t readPos_ = 0;  // offset within the data of the next frame to read
     std::vector<uint8_t> raw_;
     std::vector<int16_t> samples_;
 };

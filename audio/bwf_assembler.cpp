@@ -48,7 +48,8 @@ uint32_t BwfAssembler::TailBytes() const {
 }
 
 void BwfAssembler::WriteTail(JStream& out) {
-    PutLE32(&metadata_.qlty[12], waveChecksum_);
+    // A publication without metadata has no tail chunks to fill.
+    if (metadata_.qlty.size() >= 16) PutLE32(&metadata_.qlty[12], waveChecksum_);
     out.Write(metadata_.levl.data(), static_cast<uint32_t>(metadata_.levl.size()));
     out.Write(metadata_.qlty.data(), static_cast<uint32_t>(metadata_.qlty.size()));
 }

@@ -78,9 +78,9 @@ void JStreamAudioWriteBWFWavFile::Finish() {
     SetPosition(4);
     Write(size, 4);
     PutLE32(size, length - dataStart_);
-    SetPosition(static_cast<int32_t>(dataStart_ - 4));
+    SetPosition(dataStart_ - 4);
     Write(size, 4);
-    SetPosition(static_cast<int32_t>(length + assembler_.TailBytes()));
+    SetPosition(length + assembler_.TailBytes());
 }
 
 void JStreamAudioWriteBWFWavFile::Close() {
@@ -104,7 +104,7 @@ void JStreamAudioWriteBWFMP2File::SetMetadata(BwfMetadata metadata, uint32_t fra
 }
 
 bool JStreamAudioWriteBWFMP2File::IsReady() {
-    return IsGood() && !tooLarge_;
+    return IsGood() && !tooLarge_ && !EncoderRefused();
 }
 
 void JStreamAudioWriteBWFMP2File::Open(const std::string& name) {
@@ -116,11 +116,10 @@ void JStreamAudioWriteBWFMP2File::Open(const std::string& name) {
     }
     finished_ = false;
     tooLarge_ = !assembler_.SetupMpeg(metadata_, Bitrate(), frames_);
-    if (tooLarge_) return;
+    if (tooLarge_ || !StartEncoder({stereoEncoding_, 44100, 44100})) return;
     Create(path, false);
     if (!IsWritable()) return;
     assembler_.WriteMpegHead(*this);
-    StartEncoder({stereoEncoding_, 44100, 44100});
 }
 
 void JStreamAudioWriteBWFMP2File::WriteSamples(const uint8_t* pcm, uint32_t bytes) {

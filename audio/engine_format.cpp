@@ -36,12 +36,12 @@ uint32_t CompensatedRate(const EngineFormat& format) {
 
 AudioWriteFormat WriterFormat(const EngineFormat& format, bool inputRunning) {
     AudioWriteFormat out;
-    out.recordingRate = format.recordingRate;
+    out.recordingRate = format.inputRate;
     out.stereo = format.stereo;
-    out.sampleBits = format.width;
-    const uint32_t base = format.recordingRate == 48000 ? 19200 : 17640;
+    out.sampleBits = format.inputWidth == 24 ? 24 : 16;
+    const uint32_t base = format.inputRate * 2 / 5;
     out.bufferBytes = (base >> format.levelShift) * (format.stereo ? 2u : 1u) *
-                      (format.width == 24 ? 3u : 2u) / 2u;
+                      (out.sampleBits == 24 ? 3u : 2u) / 2u;
     out.levelValuesPerSecond = LevelUnitsPerSecond(format);
     out.resampleRate =
         EncoderInputRate(format.measuredSampleRate, format.compensateInCodecs, inputRunning);

@@ -29,6 +29,10 @@ struct EngineFormat {
     // The sound device's measured real rate for a nominal 44100 Hz, used when compensating.
     uint32_t measuredSampleRate = 44100;
     bool compensateInCodecs = false;
+    // The input device's rate and sample width, which recordings are written in. Kept apart
+    // from the fields above, which the readers set from the last file read.
+    uint32_t inputRate = 44100;
+    int inputWidth = 16;
     // MP2 recordings: bitrate index into 32 ... 256 kbit/s, and mono or stereo.
     uint8_t mp2BitrateIndex = 3;
     bool stereo = false;
@@ -46,8 +50,9 @@ uint32_t OutputFramesPerUnit(const EngineFormat& format);
 // plausible), else the output rate.
 uint32_t CompensatedRate(const EngineFormat& format);
 
-// What the writers read of the engine's format while recording: the input buffer holds
-// (17640 at 44100 Hz, 19200 at 48000 Hz) >> shift bytes per 16-bit channel, 0.05 s at shift 2;
+// What the writers read of the engine's format while recording, from the input device's rate
+// and width: the input buffer holds (rate × 2 / 5, 17640 at 44100 Hz) >> shift bytes per 16-bit
+// channel, 0.05 s at shift 2;
 // the encoder's resampler follows the measured rate only while the input runs.
 AudioWriteFormat WriterFormat(const EngineFormat& format, bool inputRunning);
 

@@ -90,6 +90,21 @@ void ForEachPosition(RecordingEdit& edit, uint32_t (*convert)(uint32_t, uint32_t
     }
 }
 
+// Crop range and cuts end within the levels; markers past them are dropped (they stay ascending).
+void ClampPositions(RecordingEdit& edit) {
+    const uint32_t n = edit.levelCount;
+    edit.cropBegin = std::min(edit.cropBegin, n);
+    edit.cropEnd = std::min(edit.cropEnd, n);
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < std::min(edit.markerCount, kMaxMarkers); ++i)
+        if (edit.markers[i] <= n) edit.markers[kept++] = edit.markers[i];
+    edit.markerCount = kept;
+    for (uint32_t i = 0; i < std::min(edit.cutCount, kMaxCuts); ++i) {
+        edit.cuts[i].begin = std::min(edit.cuts[i].begin, n);
+        edit.cuts[i].end = std::min(edit.cuts[i].end, n);
+    }
+}
+
 }  // namespace
 
 RecordingEdit::RecordingEdit(uint32_t capacity) : levels(std::max<uint32_t>(capacity, 1)) {
@@ -139,7 +154,7 @@ VuReadResult ReadVuFile(JStream& stream, RecordingEdit& edit) {
         edit.levelCount = header.levelCount;
     } else if (dataEnd <= size) {
         // The values are not taken, but the shift after them still is.
-        stream.SetPosition(static_cast<int32_t>(dataEnd));
+        stream.SetPosition(dataEnd);
     } else {
         stream.state |= JStream::atEnd;
     }
@@ -165,8 +180,9 @@ VuReadResult ReadVuFile(JStream& stream, RecordingEdit& edit) {
     return result;
 }
 
-bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift) {
+bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift, bool* lossless) {
     const uint32_t s = edit.shift;
+    if (lossless) *lossless = true;
     if (fileShift == s) return false;
     const uint32_t count = std::min<uint32_t>(edit.levelCount, edit.levels.size());
     if (fileShift > s) {
@@ -182,11 +198,17 @@ bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift) {
         ForEachPosition(edit, ShiftDown, d);
     } else {
         const uint32_t d = s - fileShift;
-        const uint32_t expanded = std::min<uint32_t>(ShiftUp(count, d), edit.levels.size());
+        const uint64_t wanted = static_cast<uint64_t>(count) << std::min(d, 32u);
+        const uint32_t expanded =
+            static_cast<uint32_t>(std::min<uint64_t>(wanted, edit.levels.size()));
         // From the end backwards, so every source value is read before it is overwritten.
         for (uint32_t i = expanded; i-- > 0;) edit.levels[i] = edit.levels[ShiftDown(i, d)];
         edit.levelCount = expanded;
         ForEachPosition(edit, ShiftUp, d);
+        if (wanted > expanded) {
+            if (lossless) *lossless = false;
+            ClampPositions(edit);
+        }
     }
     if (edit.levelCount == 0) ClearLevels(edit);
     return true;
@@ -208,9 +230,12 @@ bool LoadVuFile(RecordingEdit& edit, const std::string& path,
     if (readResult) *readResult = read;
     if (!read.ok) return false;
     if (clearUndo) clearUndo();
-    // A file that ended early is converted in memory only: writing it back would make the
-    // missing values look like real ones.
-    if (read.fileShift && ConvertVuResolution(edit, *read.fileShift) && read.complete)
+    // A file that ended early, or one whose values do not all fit at the finer resolution, is
+    // converted in memory only: writing it back would lose values or make missing ones look
+    // real.
+    bool lossless = true;
+    if (read.fileShift && ConvertVuResolution(edit, *read.fileShift, &lossless) && read.complete &&
+        lossless)
         SaveVuFile(edit, path);
     return true;
 }

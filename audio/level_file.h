@@ -81,7 +81,9 @@ VuReadResult ReadVuFile(JStream& stream, RecordingEdit& edit);
 
 // Converts every value and position from the file's shift to `edit.shift`. Returns whether
 // anything changed.
-bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift);
+// `lossless` (when given) is cleared when a finer resolution did not fit the capacity: the
+// values past it are gone and the positions are held within the count.
+bool ConvertVuResolution(RecordingEdit& edit, uint32_t fileShift, bool* lossless = nullptr);
 
 // Loads the level file of the recording being opened. False without a message when the file
 // does not exist (the state is left alone); false with a message, and an emptied state, when

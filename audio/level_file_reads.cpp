@@ -33,7 +33,7 @@ std::vector<uint8_t> ReadRaw(JStream& stream, uint32_t count) {
 std::vector<VuCut> ReadCutTable(JStream& stream, const VuFileHeader& header) {
     std::vector<VuCut> cuts;
     if (header.cutCount == 0) return cuts;
-    stream.SetPosition(static_cast<int32_t>(28 + 4 * header.markerCount));
+    stream.SetPosition(28 + 4 * header.markerCount);
     std::vector<uint8_t> raw = ReadRaw(stream, 12 * header.cutCount);
     for (uint32_t i = 0; i < header.cutCount; ++i) {
         const uint8_t* p = raw.data() + 12 * i;
@@ -112,12 +112,12 @@ bool ReadVuFileData(JStream& stream, uint32_t rangeBegin, uint32_t rangeEnd,
     }
     const std::vector<VuCut> cuts = ReadCutTable(stream, header);
     // Only the level bytes the file really holds are delivered.
-    stream.SetPosition(static_cast<int32_t>(header.DataOffset()));
+    stream.SetPosition(header.DataOffset());
     const uint64_t present = RemainingBytes(stream).value_or(0);
     const uint32_t end =
         static_cast<uint32_t>(std::min<uint64_t>({rangeEnd, header.levelCount, present}));
     if (rangeBegin >= end) return true;
-    stream.SetPosition(static_cast<int32_t>(header.DataOffset() + rangeBegin));
+    stream.SetPosition(header.DataOffset() + rangeBegin);
     const std::vector<uint8_t> levels = ReadRaw(stream, end - rangeBegin);
     WalkUncut(rangeBegin, end, cuts.data(), static_cast<uint32_t>(cuts.size()),
               [&](uint32_t a, uint32_t b) {

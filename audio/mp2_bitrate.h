@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace mora {
 
@@ -25,5 +26,13 @@ bool MakeMp2Bitrate(int index, uint32_t levelValuesPerSecond, Mp2Bitrate& out);
 
 // Sets `state` from `index`; an index above 11 shows "Illegal bitrate" and changes nothing.
 bool SetBitrate(Mp2Bitrate& state, int index, uint32_t levelValuesPerSecond = 20);
+
+// MPEG-1 Layer II has no stereo below 64 kbit/s nor at 80, and no mono above 192 kbit/s.
+bool Mp2ModeAllows(int index, bool stereo);
+// The text the error box shows when a writer is asked for a pair the encoder refuses.
+std::string IllegalBitrateText(int index, bool stereo);
+// What a project records when its pair is refused: the nearest rate the mode allows, upwards
+// for stereo (64 or 96 kbit/s, never less sound than asked for) and 192 kbit/s for mono.
+int RecordableMp2BitrateIndex(int index, bool stereo);
 
 }  // namespace mora

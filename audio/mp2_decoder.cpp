@@ -1,6 +1,7 @@
 #include "audio/mp2_decoder.h"
 
 #include <mad.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -63,9 +64,14 @@ void Mp2Decoder::Finish() {
     state_.reset();
 }
 
-void Mp2Decoder::Log(const std::string& line) const {
+void Mp2Decoder::Log(const std::string& line) {
+    if (damaged_) return;  // the stretch was logged at its first frame
+    damaged_ = true;
     Trace("mp2 decoding: %s", line.c_str());
     if (logPath.empty()) return;
+    struct stat st {};
+    if (::stat(logPath.c_str(), &st) == 0 && st.st_size >= kMaxLogBytes)
+        std::rename(logPath.c_str(), (logPath + ".1").c_str());
     if (std::FILE* f = std::fopen(logPath.c_str(), "a")) {
         std::fprintf(f, "%s\n", line.c_str());
         std::fclose(f);
@@ -96,9 +102,11 @@ void Mp2Decoder::DecodeFrame(const uint8_t* frame, uint32_t length, int channels
         const Flow flow = errorHook ? errorHook(stream.error) : Flow::Continue;
         if (flow == Flow::Stop) Log("MAD_FLOW_STOP");
         if (flow == Flow::Break) Log("MAD_FLOW_BREAK");
+        damaged_ = true;
         // Whatever the answer, this frame is lost; decoding goes on with the next one.
         return;
     }
+    damaged_ = false;
     mad_synth_frame(&state_->synth, &state_->frame);
     const mad_pcm& pcm = state_->synth.pcm;
     const uint32_t n = std::min<uint32_t>(pcm.length, kMp2FrameSamples);

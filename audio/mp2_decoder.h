@@ -56,12 +56,16 @@ class Mp2Decoder {
 
     // Where decoding trouble is noted, one line each; empty: nowhere.
     std::string logPath;
+    // The log moves to logPath + ".1" (replacing the one before) when it reaches this size.
+    static constexpr long kMaxLogBytes = 1 << 20;
     // Asked for every error libmad can recover from; the default lets decoding go on with the
     // next frame.
     std::function<Flow(int error)> errorHook;
 
   private:
-    void Log(const std::string& line) const;
+    // One line per damaged stretch; the file is rotated at kMaxLogBytes.
+    void Log(const std::string& line);
+    bool damaged_ = false;  // the last frame did not decode
     struct State;
     std::unique_ptr<State> state_;
     std::vector<uint8_t> feed_;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/trace.h"
+#include "stream/report.h"
 
 namespace mora {
 
@@ -36,8 +37,17 @@ bool JStreamWrMP2::StartEncoder(const Mp2EncoderSetup& setup) {
     Release();
     setup_ = setup;
     channels_ = setup.stereo ? 2 : 1;
+    refused_ = true;
+    // The library would refuse the pair too, but its refusal must not be silent.
+    if (!Mp2ModeAllows(bitrate_.index, setup.stereo)) {
+        ReportError(IllegalBitrateText(bitrate_.index, setup.stereo));
+        return false;
+    }
     options_ = twolame_init();
-    if (!options_) return false;
+    if (!options_) {
+        ReportError("MP2 encoder: out of memory");
+        return false;
+    }
     twolame_set_in_samplerate(options_, static_cast<int>(kMp2SampleRate));
     twolame_set_out_samplerate(options_, static_cast<int>(kMp2SampleRate));
     twolame_set_num_channels(options_, channels_);
@@ -49,8 +59,10 @@ bool JStreamWrMP2::StartEncoder(const Mp2EncoderSetup& setup) {
         Trace("twolame_init_params failed: %u kbit/s, %d channels", bitrate_.bitsPerSecond / 1000,
               channels_);
         Release();
+        ReportError(IllegalBitrateText(bitrate_.index, setup.stereo));
         return false;
     }
+    refused_ = false;
     blockFill_ = 0;
     stager_.Reset(channels_, setup.recordingRate, setup.resampleRate);
     return true;

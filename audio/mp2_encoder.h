@@ -38,8 +38,11 @@ class JStreamWrMP2 {
     bool SetBitrate(int index, uint32_t levelValuesPerSecond = 20);
     const Mp2Bitrate& Bitrate() const { return bitrate_; }
 
-    // Starts (or restarts) the encoder; false when the encoder library refuses the setup.
+    // Starts (or restarts) the encoder; false, with the reason shown once, when the bitrate is
+    // not possible in the mode or the encoder library refuses the setup.
     bool StartEncoder(const Mp2EncoderSetup& setup);
+    // The last StartEncoder failed: the writer is not ready until a start succeeds.
+    bool EncoderRefused() const { return refused_; }
     // One input buffer of interleaved 16-bit frames (1 or 2 channels as started).
     void EncodeSamples(const int16_t* pcm, uint32_t frames);
     // Pads the last frame with silence, flushes the encoder and hands on what is left.
@@ -70,6 +73,7 @@ class JStreamWrMP2 {
     std::vector<uint8_t> frame_;  // one encoder call's output
     std::array<uint8_t, kBlockSize> block_{};
     uint32_t blockFill_ = 0;
+    bool refused_ = false;
 };
 
 }  // namespace mora

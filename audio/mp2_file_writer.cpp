@@ -41,7 +41,7 @@ JStreamAudioWriteMP2File::~JStreamAudioWriteMP2File() {
 }
 
 bool JStreamAudioWriteMP2File::IsReady() {
-    return IsGood();
+    return IsGood() && !EncoderRefused();
 }
 
 void JStreamAudioWriteMP2File::Open(const std::string& name) {
@@ -51,9 +51,9 @@ void JStreamAudioWriteMP2File::Open(const std::string& name) {
         JStreamFile::Close();
         return;
     }
+    // A refused bitrate leaves no empty file behind.
+    if (!StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate})) return;
     Create(path, appendMode_);
-    if (!IsGood()) return;
-    StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate});
 }
 
 void JStreamAudioWriteMP2File::WriteSamples(const uint8_t* pcm, uint32_t bytes) {

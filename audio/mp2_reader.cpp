@@ -12,7 +12,7 @@ namespace mora {
 JStreamAudioReadMP2File::~JStreamAudioReadMP2File() = default;
 
 uint32_t JStreamAudioReadMP2File::Validate() {
-    const uint32_t size = SourceSize();
+    const uint64_t size = SourceSize();
     if (!IsOpen() || size == 0) {
         ReportError("Empty file");
         return 0;
@@ -25,9 +25,9 @@ uint32_t JStreamAudioReadMP2File::Validate() {
         // A Broadcast Wave file of ours: the frames are the data chunk.
         const RiffLayout layout = WalkRiff(source, size);
         std::memset(header.bytes, 0, 4);
-        dataStart_ = layout.hasData ? static_cast<uint32_t>(layout.dataStart) : size;
-        dataSize_ = layout.hasData ? static_cast<uint32_t>(layout.dataSize) : 0;
-        source.SetPosition(static_cast<int32_t>(dataStart_));
+        dataStart_ = layout.hasData ? layout.dataStart : size;
+        dataSize_ = layout.hasData ? layout.dataSize : 0;
+        source.SetPosition(dataStart_);
         if (dataSize_ >= 4) ReadBytes(source, header.bytes, 4);
     } else {
         dataStart_ = 0;
@@ -57,11 +57,11 @@ uint32_t JStreamAudioReadMP2File::Validate() {
         ReportError("Empty file");
         return 0;
     }
-    frames_ = dataSize_ / frameLength_;
+    frames_ = static_cast<uint32_t>(dataSize_ / frameLength_);
     format_.width = 16;
     format_.channels = header.IsMono() ? 1 : 2;
     format_.bytesPerUnit = bytesPerUnit;
-    return dataSize_ / bytesPerUnit - 1;
+    return static_cast<uint32_t>(dataSize_ / bytesPerUnit - 1);
 }
 
 void JStreamAudioReadMP2File::StartAt(int32_t unit) {
@@ -81,14 +81,14 @@ void JStreamAudioReadMP2File::CloseFile() {
 void JStreamAudioReadMP2File::Position(int32_t unit, bool restartDecoder) {
     currentFrame_ = std::min(Mp2FrameOfUnit(format_, unit), frames_);
     JStream& source = Source();
-    const uint32_t offset = dataStart_ + currentFrame_ * frameLength_;
+    const uint64_t offset = dataStart_ + uint64_t{currentFrame_} * frameLength_;
     if (restartDecoder) {
         Mp2Header header;
-        source.SetPosition(static_cast<int32_t>(offset));
+        source.SetPosition(offset);
         ReadBytes(source, header.bytes, 4);
         decoder_.Start(header);
     }
-    source.SetPosition(static_cast<int32_t>(offset));
+    source.SetPosition(offset);
     const uint32_t target = OutputRate(format_) == 48000 ? 48000 : CompensatedRate(format_);
     converter_.Reset(48000, target, format_.channels);
     currentUnit_ = unit;

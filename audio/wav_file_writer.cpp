@@ -55,6 +55,7 @@ void JStreamAudioWriteWavFile::Open(const std::string& name) {
     JStreamFile::Open(path_, false);
     ResetBuffer();
     CountFrom(0);
+    patchedAt_ = 44;
     auto header = PcmWavHeader(static_cast<uint16_t>(format_.Channels()), format_.recordingRate,
                                static_cast<uint16_t>(format_.sampleBits), 0);
     PutLE32(&header[4], 0);  // both sizes are patched at close
@@ -70,6 +71,22 @@ void JStreamAudioWriteWavFile::WriteSamples(const uint8_t* pcm, uint32_t bytes) 
         return;
     }
     Buffered(pcm, bytes);
+    const uint64_t every = uint64_t{kPatchSeconds} * format_.recordingRate *
+                           static_cast<uint64_t>(format_.Channels()) * (format_.sampleBits / 8);
+    if (BytesSoFar() - patchedAt_ >= every) {
+        FlushBuffer();
+        PatchSizes();
+    }
+}
+
+void JStreamAudioWriteWavFile::PatchSizes() {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0 || static_cast<uint64_t>(st.st_size) < 44) return;
+    const uint64_t frame = static_cast<uint64_t>(format_.Channels()) * (format_.sampleBits / 8);
+    const auto end = static_cast<uint64_t>(st.st_size);
+    // Synced, so that the header and the samples it counts reach the disk together.
+    PatchRiffSizes(path_, end, 44, end - (end - 44) % frame, true);
+    patchedAt_ = end;
 }
 
 void JStreamAudioWriteWavFile::Close() {
@@ -82,11 +99,7 @@ void JStreamAudioWriteWavFile::Close() {
     JStreamFile::Close();
     // Through a handle of its own: a failed write (a full disk) leaves this handle unusable, yet
     // the samples that did reach the disk must stay playable.
-    if (::stat(path_.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) >= 44) {
-        const uint64_t frame = static_cast<uint64_t>(format_.Channels()) * (format_.sampleBits / 8);
-        const uint64_t end = static_cast<uint64_t>(st.st_size);
-        PatchRiffSizes(path_, end, 44, end - (end - 44) % frame, true);
-    }
+    PatchSizes();
     path_.clear();
 }
 

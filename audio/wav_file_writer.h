@@ -54,11 +54,19 @@ class JStreamAudioWriteWavFile : public JStreamAudioWrite, public JStreamWrWavFi
 
     const std::string& Path() const { return path_; }
 
+    // While recording the sizes are patched at least this often, so that after a power cut or
+    // a kill at most this much audio lies beyond what the header says.
+    static constexpr uint32_t kPatchSeconds = 4;
+
   private:
+    // Puts the sizes of what is on disk into the header, through a handle of its own.
+    void PatchSizes();
+
     const AudioWriteFormat& format_;
     std::string folder_;
     std::string path_;
-    bool full_ = false;  // the next buffer would pass the 32-bit sizes
+    bool full_ = false;       // the next buffer would pass the 32-bit sizes
+    uint64_t patchedAt_ = 0;  // bytes on disk when the sizes were last patched
 };
 
 }  // namespace mora

@@ -16,7 +16,7 @@ int PlayModeFor(uint32_t rate, const EngineFormat& format) {
         case 96000:
             return 3;
         default:
-            return 0;
+            return format.externalInterface ? 1 : 0;
     }
 }
 }  // namespace
@@ -24,7 +24,7 @@ int PlayModeFor(uint32_t rate, const EngineFormat& format) {
 JStreamAudioReadWavFile::~JStreamAudioReadWavFile() = default;
 
 uint32_t JStreamAudioReadWavFile::Validate() {
-    const uint32_t size = SourceSize();
+    const uint64_t size = SourceSize();
     if (!IsOpen() || size == 0) {
         ReportError("Empty file");
         return 0;
@@ -57,16 +57,18 @@ uint32_t JStreamAudioReadWavFile::Validate() {
     // Whole sample frames per unit, so a unit never splits a sample.
     format_.bytesPerUnit = rate / LevelUnitsPerSecond(format_) * layout.channels * sampleBytes;
     format_.playMode = PlayModeFor(rate, format_);
-    dataStart_ = static_cast<uint32_t>(layout.dataStart);
-    dataSize_ = static_cast<uint32_t>(layout.dataSize);
-    return dataSize_ / format_.bytesPerUnit;
+    dataStart_ = layout.dataStart;
+    dataSize_ = layout.dataSize;
+    return static_cast<uint32_t>(dataSize_ / format_.bytesPerUnit);
 }
 
 void JStreamAudioReadWavFile::StartAt(int32_t unit) {
     if (!OpenForReading()) return;
     Seek(unit);
     const uint32_t rate = format_.recordingRate;
-    converter_.Reset(rate, format_.playMode == 0 ? rate : OutputRate(format_), format_.channels);
+    // Whatever the mode, the output runs at the output rate: a 44100 Hz file on the 48000 Hz
+    // external interface is converted too, not played fast.
+    converter_.Reset(rate, OutputRate(format_), format_.channels);
 }
 
 void JStreamAudioReadWavFile::CloseFile() {
@@ -76,8 +78,8 @@ void JStreamAudioReadWavFile::CloseFile() {
 
 void JStreamAudioReadWavFile::Seek(int32_t unit) {
     const uint64_t offset = static_cast<uint64_t>(std::max(unit, 0)) * format_.bytesPerUnit;
-    readPos_ = static_cast<uint32_t>(std::min<uint64_t>(offset, dataSize_));
-    Source().SetPosition(static_cast<int32_t>(dataStart_ + readPos_));
+    readPos_ = std::min<uint64_t>(offset, dataSize_);
+    Source().SetPosition(dataStart_ + readPos_);
     currentUnit_ = unit;
 }
 
@@ -88,9 +90,9 @@ void JStreamAudioReadWavFile::Feed(uint32_t frames) {
     const size_t bytes = static_cast<size_t>(frames) * frameBytes;
     raw_.assign(bytes, 0);
     // Only the data chunk is audio; what follows it (other chunks) reads as silence.
-    const uint32_t left = dataSize_ - std::min(readPos_, dataSize_);
-    const uint32_t take =
-        static_cast<uint32_t>(std::min<size_t>(bytes, left / frameBytes * frameBytes));
+    const uint64_t left = dataSize_ - std::min(readPos_, dataSize_);
+    const auto take =
+        static_cast<uint32_t>(std::min<uint64_t>(bytes, left / frameBytes * frameBytes));
     if (take) Source().Read(raw_.data(), take);
     readPos_ += take;
     const size_t count = static_cast<size_t>(frames) * format_.channels;

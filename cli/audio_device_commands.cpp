@@ -230,6 +230,7 @@ int Capture(const Args& args) {
         const uint64_t n = std::min<uint64_t>(b.bytesRecorded, wanted - taken);
         sink->Write(b.data, n);
         taken += n;
+        if (sink->Failed()) finish();
         // A short buffer while recording means the input has no more to give.
         if (taken >= wanted || (b.bytesRecorded < b.length && !stopping)) finish();
         if (!stopping && input->AddBuffer(b) == kAudioOk) ++queued;
@@ -252,7 +253,10 @@ int Capture(const Args& args) {
     OnInterrupt(loop, finish);
     loop.Run();
     input->Close();
-    sink.reset();
+    if (!sink->Finish(error)) {
+        std::fprintf(stderr, "mora-cli capture: %s\n", error.c_str());
+        return kExitFailed;
+    }
     if (timedOut) {
         std::fprintf(stderr, "mora-cli capture: the input stopped delivering buffers\n");
         return kExitFailed;

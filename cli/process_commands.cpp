@@ -82,7 +82,7 @@ int Process(const Args& args) {
     const bool written = ReplaceFileSafely(args.positional[1], false, [&](JStream& out) {
         const auto header = PcmWavHeader(wav.channels, wav.sampleRate, 16, wav.dataSize);
         out.Write(header.data(), static_cast<uint32_t>(header.size()));
-        in.SetPosition(static_cast<int32_t>(wav.dataStart));
+        in.SetPosition(wav.dataStart);
         for (uint64_t done = 0; done < wav.dataSize && out.IsGood();) {
             const auto n =
                 static_cast<uint32_t>(std::min<uint64_t>(bufferBytes, wav.dataSize - done));

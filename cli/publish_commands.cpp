@@ -49,7 +49,7 @@ int Encode(const Args& args) {
     writer.Open(name.substr(0, name.size() - 4));
     if (!writer.IsReady()) return kExitFailed;
     std::vector<uint8_t> buffer(format.bufferBytes);
-    file.SetPosition(static_cast<int32_t>(layout.dataStart));
+    file.SetPosition(layout.dataStart);
     for (uint64_t left = layout.dataSize; left > 0 && writer.IsReady();) {
         const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(left, format.bufferBytes)) /
                            (layout.channels * 2u) * (layout.channels * 2u);

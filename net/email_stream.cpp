@@ -69,8 +69,9 @@ std::string NewOutboxName(const std::string& folder) {
 JStreamEMAIL::JStreamEMAIL(const Settings& settings, const MailValues& values)
     : settings_(settings), values_(values) {}
 
+// A message that was not closed (a cancelled job) is given up, never sent cut short.
 JStreamEMAIL::~JStreamEMAIL() {
-    Close();
+    Abandon();
 }
 
 bool JStreamEMAIL::OutboxMode() const {
@@ -168,6 +169,11 @@ void JStreamEMAIL::StartAttachment(const std::string& attachmentName) {
 }
 
 void JStreamEMAIL::Close() {
+    // After a failed write the message is incomplete: ending it would send it truncated.
+    if (!IsGood()) {
+        Abandon();
+        return;
+    }
     if (smtp_) {
         smtp_->EndMessage();
         TakeGood();

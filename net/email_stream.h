@@ -42,7 +42,7 @@ class JStreamEMAIL : public JStream {
     int32_t Write(const void* bytes, uint32_t count) override;
     void StartAttachment(const std::string& attachmentName);
     // Ends the message. Afterwards good says whether it was accepted by the server (or written
-    // whole into the outbox).
+    // whole into the outbox). A stream that is no longer good gives the message up instead.
     void Close();
     // Gives the message up: the connection is dropped before the end of the data, so the server
     // discards it (or the outbox file is removed). The stream is left not good.

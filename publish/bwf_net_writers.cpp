@@ -34,7 +34,7 @@ JStreamAudioWriteBWFFTP::~JStreamAudioWriteBWFFTP() {
 }
 
 bool JStreamAudioWriteBWFFTP::IsReady() {
-    return JStreamWrFTP::IsReady() && !tooLarge_;
+    return JStreamWrFTP::IsReady() && !tooLarge_ && !EncoderRefused();
 }
 
 void JStreamAudioWriteBWFFTP::Prepare() {
@@ -52,7 +52,7 @@ void JStreamAudioWriteBWFFTP::Open(const std::string& name) {
     history_.clear();
     historyBytes_ = 0;
     tooLarge_ = !assembler_.SetupMpeg(publication_.metadata, Bitrate(), publication_.frames);
-    if (tooLarge_) return;
+    if (tooLarge_ || !StartEncoder({publication_.stereoEncoding, 44100, 44100})) return;
     OpenTarget(name);
     dataStart_ = 0;
     if (JStreamWrFTP::IsReady() && settings_.BwfHeader) {
@@ -168,20 +168,19 @@ JStreamAudioWriteBWFEMAIL::JStreamAudioWriteBWFEMAIL(const Settings& settings,
       format_(format),
       body_(std::move(bodyText)) {}
 
-JStreamAudioWriteBWFEMAIL::~JStreamAudioWriteBWFEMAIL() {
-    if (Started()) FinishEncoder();
-}
+// Without Close the publication was abandoned: the stream gives the message up.
+JStreamAudioWriteBWFEMAIL::~JStreamAudioWriteBWFEMAIL() = default;
 
 bool JStreamAudioWriteBWFEMAIL::IsReady() {
-    return JStreamWrEMAIL::IsReady() && !tooLarge_;
+    return JStreamWrEMAIL::IsReady() && !tooLarge_ && !EncoderRefused();
 }
 
 void JStreamAudioWriteBWFEMAIL::Open(const std::string& name) {
     tooLarge_ = !assembler_.SetupMpeg(publication_.metadata, Bitrate(), publication_.frames);
-    if (tooLarge_) return;
+    // A refused bitrate opens no message at all.
+    if (tooLarge_ || !StartEncoder({publication_.stereoEncoding, 44100, 44100})) return;
     JStreamWrEMAIL::Open(name + "." + settings_.PublishFileExt, false, body_);
     if (!JStreamWrEMAIL::IsReady()) return;
-    StartEncoder({publication_.stereoEncoding, 44100, 44100});
     assembler_.WriteMpegHead(*this);
 }
 

@@ -41,7 +41,8 @@ ClipWrite WritePcmClip(JStreamAudioWrite& writer, const PublishClip& clip, Engin
                        const std::function<bool()>& step) {
     ClipWrite out;
     JStreamAudioReadWavFile reader(format);
-    if (reader.ReadLength(clip.recordingPath) == 0) {
+    const uint32_t length = reader.ReadLength(clip.recordingPath);
+    if (length == 0) {
         out.readFailed = true;
         return out;
     }
@@ -50,6 +51,9 @@ ClipWrite WritePcmClip(JStreamAudioWrite& writer, const PublishClip& clip, Engin
                               static_cast<size_t>(format.outputChannels));
     const uint32_t unitBytes = static_cast<uint32_t>(unit.size() * 2);
     for (auto [b, e] : UncutStretches(clip)) {
+        // Only the audio the file holds, whatever its level file claims.
+        e = std::min(e, length);
+        if (b >= e) continue;
         reader.StartAt(static_cast<int32_t>(b));
         for (uint32_t u = b; u < e; ++u) {
             if (!writer.IsReady() || !reader.IsGood()) break;
@@ -98,7 +102,7 @@ ClipWrite WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const
                 }
                 if (!writer.IsReady()) return out;
                 chunk.resize(n);
-                file.SetPosition(static_cast<int32_t>(at));
+                file.SetPosition(at);
                 if (!ReadBytes(file, chunk.data(), n)) {
                     out.readFailed = true;
                     return out;
@@ -116,7 +120,7 @@ ClipWrite WriteMp2Clip(JStreamAudioWrite& writer, JStreamWrMP2* reencoder, const
             }
             continue;
         }
-        file.SetPosition(static_cast<int32_t>(at));
+        file.SetPosition(at);
         chunk.resize(frameLength);
         for (uint32_t f = range.first; f < range.end; ++f) {
             if (!writer.IsReady()) return out;

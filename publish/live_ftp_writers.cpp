@@ -11,7 +11,7 @@ JStreamAudioWriteFTP::~JStreamAudioWriteFTP() {
 }
 
 bool JStreamAudioWriteFTP::IsReady() {
-    return FtpReady();
+    return FtpReady() && !EncoderRefused();
 }
 
 void JStreamAudioWriteFTP::Prepare() {
@@ -19,8 +19,8 @@ void JStreamAudioWriteFTP::Prepare() {
 }
 
 void JStreamAudioWriteFTP::OpenRemote(const std::string& name) {
+    if (!StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate})) return;
     OpenTarget(name);
-    if (FtpReady()) StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate});
 }
 
 void JStreamAudioWriteFTP::Open(const std::string& name) {
@@ -61,8 +61,9 @@ JStreamAudioWriteWavFTP::~JStreamAudioWriteWavFTP() {
     Close();
 }
 
+// The recording lives in the local copy: a broken upload (already reported) stops only itself.
 bool JStreamAudioWriteWavFTP::IsReady() {
-    return wav_.IsReady() && FtpReady();
+    return wav_.IsReady();
 }
 
 void JStreamAudioWriteWavFTP::Open(const std::string& name) {
@@ -90,17 +91,22 @@ JStreamAudioWriteMP2FTP::~JStreamAudioWriteMP2FTP() {
 }
 
 bool JStreamAudioWriteMP2FTP::IsReady() {
-    return local_.IsGood() && FtpReady();
+    return local_.IsGood() && !EncoderRefused();
 }
 
 void JStreamAudioWriteMP2FTP::Open(const std::string& name) {
     // The local copy is complete on disk after every block, whatever happens to the upload.
+    if (!StartEncoder({format_.stereo, format_.recordingRate, format_.resampleRate})) return;
     local_.Create(folder_ + name + ".mp2", true);
     OpenRemote(name);
 }
 
+void JStreamAudioWriteMP2FTP::WriteSamples(const uint8_t* pcm, uint32_t bytes) {
+    if (local_.IsGood()) EncodePcm(pcm, bytes);
+}
+
 void JStreamAudioWriteMP2FTP::WriteEncoded(const uint8_t* data, uint32_t count) {
-    local_.Put(data, count);
+    if (local_.IsGood()) local_.Put(data, count);
     if (FtpReady()) JStreamWrFTP::Write(data, count);
 }
 

@@ -65,6 +65,7 @@ class JStreamAudioWriteMP2FTP : public JStreamAudioWriteFTP {
     bool IsReady() override;
     void Open(const std::string& name) override;
     void Close() override;
+    void WriteSamples(const uint8_t* pcm, uint32_t bytes) override;
     void WriteEncoded(const uint8_t* data, uint32_t count) override;
 
   private:

@@ -1,6 +1,9 @@
 #include "publish/publish_to_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "audio/audio_reader.h"
@@ -63,28 +66,42 @@ std::string PublishToFile(const ToFileRequest& request, const Settings& settings
     options.mp2BitrateKbps = kMp2BitratesKbps[static_cast<size_t>(std::min(bitrateIndex, 11))];
     const BwfMetadata metadata = BuildBwfMetadata(MakeBwfSource(clips, settings, tables, options));
 
+    // Written under a temporary name beside the target: a failed publication leaves the
+    // previous file of that name as it was.
+    const std::string partName = request.name + ".part";
+    const std::string extension = mp2 ? settings.PublishFileExt : "wav";
+    const std::string partPath = folder + "pub_" + partName + "." + extension;
+    const std::string path = folder + "pub_" + request.name + "." + extension;
+    bool ok = false;
     if (!mp2) {
         JStreamAudioWriteBWFWavFile writer(format, folder);
         writer.SetMetadata(metadata);
-        writer.Open(request.name);
-        const bool ok =
-            writer.IsReady() && WriteClipAudio(writer, nullptr, clips, metadata.channels, kShift);
+        writer.Open(partName);
+        ok = writer.IsReady() && WriteClipAudio(writer, nullptr, clips, metadata.channels, kShift);
         writer.Finish();
         writer.Close();
-        if (!ok || !writer.IsGood()) return {};
-        return writer.Path();
+        ok = ok && writer.IsGood();
+    } else {
+        JStreamAudioWriteBWFMP2File writer(format, folder, settings.PublishFileExt);
+        if (writer.SetBitrate(bitrateIndex, format.levelValuesPerSecond)) {
+            writer.SetMetadata(metadata, CountClipFrames(clips, kShift), false);
+            writer.Open(partName);
+            ok = writer.IsReady() && WriteClipAudio(writer, options.fastPublish ? &writer : nullptr,
+                                                    clips, metadata.channels, kShift);
+            writer.Finish();
+            writer.Close();
+            ok = ok && writer.IsGood();
+        }
     }
-    JStreamAudioWriteBWFMP2File writer(format, folder, settings.PublishFileExt);
-    if (!writer.SetBitrate(bitrateIndex, format.levelValuesPerSecond)) return {};
-    writer.SetMetadata(metadata, CountClipFrames(clips, kShift), false);
-    writer.Open(request.name);
-    const bool ok =
-        writer.IsReady() && WriteClipAudio(writer, options.fastPublish ? &writer : nullptr, clips,
-                                           metadata.channels, kShift);
-    writer.Finish();
-    writer.Close();
-    if (!ok || !writer.IsGood()) return {};
-    return folder + "pub_" + request.name + "." + settings.PublishFileExt;
+    if (ok && std::rename(partPath.c_str(), path.c_str()) != 0) {
+        error = path + ": " + std::strerror(errno);
+        ok = false;
+    }
+    if (!ok) {
+        std::remove(partPath.c_str());
+        return {};
+    }
+    return path;
 }
 
 }  // namespace mora

@@ -2,12 +2,12 @@
 
 namespace mora {
 
-void JStream::SetPosition(int32_t) {}
+void JStream::SetPosition(int64_t) {}
 
-uint32_t JStream::GetPosition() {
+uint64_t JStream::GetPosition() {
     return 0;
 }
 
-void JStream::Skip(int32_t) {}
+void JStream::Skip(int64_t) {}
 
 }  // namespace mora

@@ -21,10 +21,11 @@ class JStream {
     JStream(const JStream&) = delete;
     JStream& operator=(const JStream&) = delete;
 
-    // Only the file streams position; the others keep these do-nothing versions.
-    virtual void SetPosition(int32_t position);
-    virtual uint32_t GetPosition();
-    virtual void Skip(int32_t offset);
+    // Only the file streams position (64-bit: recordings pass 2 GiB); the others keep these
+    // do-nothing versions.
+    virtual void SetPosition(int64_t position);
+    virtual uint64_t GetPosition();
+    virtual void Skip(int64_t offset);
     // The result means what the derived stream says it means (for files: bytes delivered or
     // written).
     virtual int32_t Read(void* buffer, uint32_t count) = 0;

@@ -91,13 +91,11 @@ void JStreamFile::Close() {
     state &= ~open;
 }
 
-uint32_t JStreamFile::GetSize() {
+uint64_t JStreamFile::GetSize() {
     if (!IsReady()) return 0;
     struct stat st {};
     if (fstat(handle_, &st) != 0) return 0;
-    if (st.st_size > static_cast<off_t>(std::numeric_limits<uint32_t>::max()))
-        return std::numeric_limits<uint32_t>::max();
-    return static_cast<uint32_t>(st.st_size);
+    return static_cast<uint64_t>(st.st_size);
 }
 
 void JStreamFile::CreateForAppend(const std::string& path) {
@@ -157,7 +155,7 @@ void JStreamFile::CreateUnique(const std::string& path, std::string& created) {
     created = name;
 }
 
-bool JStreamFile::Truncate(uint32_t size) {
+bool JStreamFile::Truncate(uint64_t size) {
     return IsReady() && ::ftruncate(handle_, static_cast<off_t>(size)) == 0;
 }
 
@@ -170,15 +168,15 @@ void JStreamFile::Move(int64_t offset, int whence) {
     }
 }
 
-void JStreamFile::SetPosition(int32_t position) {
+void JStreamFile::SetPosition(int64_t position) {
     Move(position, SEEK_SET);
 }
 
-void JStreamFile::Skip(int32_t offset) {
+void JStreamFile::Skip(int64_t offset) {
     Move(offset, SEEK_CUR);
 }
 
-uint32_t JStreamFile::GetPosition() {
+uint64_t JStreamFile::GetPosition() {
     if (!IsReady()) return 0;
     off_t pos = ::lseek(handle_, 0, SEEK_CUR);
     if (pos < 0) {
@@ -187,7 +185,7 @@ uint32_t JStreamFile::GetPosition() {
         ReportSystemError("Position", code);
         return 0;
     }
-    return static_cast<uint32_t>(pos);
+    return static_cast<uint64_t>(pos);
 }
 
 int32_t JStreamFile::Read(void* buffer, uint32_t count) {

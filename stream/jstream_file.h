@@ -30,7 +30,7 @@ class JStreamFile : public JStream {
                 uint32_t attributes = 0);
     void Close();
     // Size of the open file; 0 when the stream is not ready or the size cannot be read.
-    uint32_t GetSize();
+    uint64_t GetSize();
 
     // Append mode: the file is complete on disk after every write, because no handle is kept
     // open between writes.
@@ -43,11 +43,11 @@ class JStreamFile : public JStream {
     // A file or link planted beside `path` is never opened. Reports a failure.
     void CreateUnique(const std::string& path, std::string& created);
     // Shortens (or lengthens) the open file to `size` bytes; false on failure, no message.
-    bool Truncate(uint32_t size);
+    bool Truncate(uint64_t size);
 
-    void SetPosition(int32_t position) override;
-    uint32_t GetPosition() override;
-    void Skip(int32_t offset) override;
+    void SetPosition(int64_t position) override;
+    uint64_t GetPosition() override;
+    void Skip(int64_t offset) override;
     int32_t Read(void* buffer, uint32_t count) override;
     int32_t Write(const void* buffer, uint32_t count) override;
 

@@ -17,7 +17,7 @@ JStreamMemory::JStreamMemory(std::vector<uint8_t> bytes) : bytes_(std::move(byte
     state = good | open | readMode;
 }
 
-void JStreamMemory::SetPosition(int32_t position) {
+void JStreamMemory::SetPosition(int64_t position) {
     if (!IsReady()) return;
     if (position < 0) {
         state &= ~good;
@@ -26,11 +26,11 @@ void JStreamMemory::SetPosition(int32_t position) {
     position_ = static_cast<size_t>(position);
 }
 
-uint32_t JStreamMemory::GetPosition() {
-    return IsReady() ? static_cast<uint32_t>(position_) : 0;
+uint64_t JStreamMemory::GetPosition() {
+    return IsReady() ? position_ : 0;
 }
 
-void JStreamMemory::Skip(int32_t offset) {
+void JStreamMemory::Skip(int64_t offset) {
     if (!IsReady()) return;
     int64_t target = static_cast<int64_t>(position_) + offset;
     if (target < 0) {

@@ -19,13 +19,13 @@ class JStreamMemory : public JStream {
     JStreamMemory(const void* bytes, size_t size);
     explicit JStreamMemory(std::vector<uint8_t> bytes);
 
-    void SetPosition(int32_t position) override;
-    uint32_t GetPosition() override;
-    void Skip(int32_t offset) override;
+    void SetPosition(int64_t position) override;
+    uint64_t GetPosition() override;
+    void Skip(int64_t offset) override;
     int32_t Read(void* buffer, uint32_t count) override;
     int32_t Write(const void* buffer, uint32_t count) override;
 
-    uint32_t GetSize() const { return static_cast<uint32_t>(bytes_.size()); }
+    uint64_t GetSize() const { return bytes_.size(); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
   private:

@@ -81,26 +81,42 @@ class WavSink : public SampleSink {
     WavSink(std::FILE* file, std::string path, const PcmFormat& format)
         : file_(file), path_(std::move(path)), format_(format) {}
     ~WavSink() override {
-        // A data chunk cannot describe more than 4 GiB; the samples beyond stay in the file.
-        const auto header = WavHeader(format_, bytes_);
-        if (std::fseek(file_, 0, SEEK_SET) != 0 ||
-            std::fwrite(header.data(), 1, header.size(), file_) != header.size())
-            failed_ = true;
-        if (std::fclose(file_) != 0) failed_ = true;
-        if (failed_)
-            Trace("file output %s: writing failed: %s", path_.c_str(), std::strerror(errno));
+        std::string error;
+        if (!Finish(error)) Trace("file output %s", error.c_str());
     }
     void Write(const uint8_t* src, size_t n) override {
-        if (std::fwrite(src, 1, n, file_) != n) failed_ = true;
+        if (failed_ || !file_) return;
+        if (std::fwrite(src, 1, n, file_) != n) Fail();
         bytes_ += n;
+    }
+    bool Failed() const override { return failed_; }
+    bool Finish(std::string& error) override {
+        if (file_) {
+            // A data chunk cannot describe more than 4 GiB; the samples beyond stay in the file.
+            const auto header = WavHeader(format_, bytes_);
+            if (!failed_ && (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0 ||
+                             std::fwrite(header.data(), 1, header.size(), file_) != header.size() ||
+                             std::fflush(file_) != 0 || ::fsync(fileno(file_)) != 0))
+                Fail();
+            if (std::fclose(file_) != 0 && !failed_) Fail();
+            file_ = nullptr;
+        }
+        if (failed_) error = path_ + ": writing failed: " + reason_;
+        return !failed_;
     }
 
   private:
+    void Fail() {
+        failed_ = true;
+        reason_ = std::strerror(errno);
+    }
+
     std::FILE* file_;
     std::string path_;
     PcmFormat format_;
     uint64_t bytes_ = 0;
     bool failed_ = false;
+    std::string reason_;
 };
 
 std::string FormatText(const PcmFormat& f) {

@@ -22,6 +22,9 @@ class SampleSink {
   public:
     virtual ~SampleSink() = default;
     virtual void Write(const uint8_t* src, size_t n) = 0;
+    // Completes what was written; false, with the reason, when any of it failed (a full disk).
+    virtual bool Finish(std::string& /*error*/) { return true; }
+    virtual bool Failed() const { return false; }
 };
 
 std::unique_ptr<SampleSource> MakeSilenceSource();

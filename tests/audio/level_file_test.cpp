@@ -100,12 +100,19 @@ TEST_F(LevelFileTest, FinerAndCoarserFilesAreConvertedAndWrittenBack) {
     ASSERT_TRUE(LoadVuFile(edit, path));
     EXPECT_EQ(test::ReadFileBytes(path), VuImage(3, 1, 2, {10, 5}, {3, 3}, {{1, 4, 0}}, 2));
 
-    // A coarser file is expanded as far as the array reaches.
-    test::WriteFileBytes(path, VuImage(3, 0, 4, {1, 2, 3, 4}, {3}, {{1, 2, 0}}, 0));
+    // A coarser file is expanded as far as the array reaches, in memory only: the file keeps
+    // every value, and the positions stay within what was loaded.
+    const auto coarse = VuImage(3, 0, 4, {1, 2, 3, 4}, {1, 3}, {{1, 2, 0}, {2, 4, 0}}, 0);
+    test::WriteFileBytes(path, coarse);
     RecordingEdit small(10);
     ASSERT_TRUE(LoadVuFile(small, path));
-    EXPECT_EQ(test::ReadFileBytes(path),
-              VuImage(3, 0, 16, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3}, {12}, {{4, 8, 0}}, 2));
+    EXPECT_EQ(test::ReadFileBytes(path), coarse);
+    EXPECT_EQ(Levels(small), (std::vector<uint8_t>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3}));
+    EXPECT_EQ(small.cropEnd, 10u);
+    ASSERT_EQ(small.markerCount, 1u);
+    EXPECT_EQ(small.markers[0], 4u);
+    EXPECT_EQ(small.cuts[1].begin, 8u);
+    EXPECT_EQ(small.cuts[1].end, 10u);
 }
 
 TEST_F(LevelFileTest, DamagedFilesAreRefusedAndEmptyTheState) {

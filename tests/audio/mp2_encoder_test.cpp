@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_reader.h"
 #include "audio/engine_format.h"
 #include "audio/mp2_encoder.h"
+#include "audio/mp2_file_writer.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
@@ -74,6 +76,41 @@ TEST(Mp2Encoder, MeasuredRateIsUsedOnlyWhenCompensatingAndPlausible) {
     EXPECT_GT(w.bytes.size(), 30u * 192u);
 }
 
+TEST(Mp2Encoder, EveryPairTheEncoderRefusesIsSaidAndLeavesNoFile) {
+    test::TempDir dir;
+    const auto pcm = Sine(44100, 4410, 2, 440);
+    for (bool stereo : {false, true}) {
+        for (int index = 0; index < 12; ++index) {
+            test::ScriptedUi ui;
+            AudioWriteFormat format;
+            format.stereo = stereo;
+            JStreamAudioWriteMP2File writer(format, dir.Path());
+            ASSERT_TRUE(writer.SetBitrate(index));
+            writer.Open("Rec");
+            const std::string pair = std::to_string(index) + (stereo ? " stereo" : " mono");
+            const bool legal = Mp2ModeAllows(index, stereo);
+            ASSERT_EQ(writer.IsReady(), legal) << pair;
+            writer.WriteSamples(reinterpret_cast<const uint8_t*>(pcm.data()),
+                                static_cast<uint32_t>(pcm.size() / (stereo ? 1 : 2) * 2));
+            writer.Close();
+            const auto bytes = test::ReadFileBytes(dir.File("Rec.mp2"));
+            if (legal) {
+                EXPECT_GT(bytes.size(), 0u) << pair;
+                EXPECT_TRUE(ui.messages.empty()) << pair;
+            } else {
+                EXPECT_TRUE(bytes.empty()) << pair;
+                ASSERT_EQ(ui.messages.size(), 1u) << pair;
+                EXPECT_EQ(ui.messages[0].text.rfind("Illegal bitrate", 0), 0u) << pair;
+                // A project with this pair records at the nearest rate the mode has.
+                const int recorded = RecordableMp2BitrateIndex(index, stereo);
+                EXPECT_TRUE(Mp2ModeAllows(recorded, stereo)) << pair;
+                EXPECT_EQ(recorded, stereo ? (index < 3 ? 3 : 5) : 9) << pair;
+            }
+            std::remove(dir.File("Rec.mp2").c_str());
+        }
+    }
+}
+
 TEST(Mp2Encoder, WritersTakeTheEnginesFormat) {
     EngineFormat engine;
     engine.stereo = true;
@@ -84,10 +121,27 @@ TEST(Mp2Encoder, WritersTakeTheEnginesFormat) {
     EXPECT_EQ(f.levelValuesPerSecond, 20u);
     EXPECT_EQ(f.resampleRate, 44150u);
     EXPECT_EQ(WriterFormat(engine, false).resampleRate, 44100u);
-    engine.recordingRate = 48000;
+    engine.inputRate = 48000;
     engine.stereo = false;
     engine.levelShift = 3;
     EXPECT_EQ(WriterFormat(engine, true).bufferBytes, 2400u);  // 0.025 s at shift 3
+    engine.inputRate = 96000;  // the digital input card at its highest rate
+    engine.inputWidth = 24;
+    engine.levelShift = 2;
+    EXPECT_EQ(WriterFormat(engine, true).bufferBytes, 14400u);
+
+    // Playing a file sets the reader's fields, never the recording's.
+    EngineFormat played;
+    JStreamAudioReadWavFile reader(played);
+    const auto header = PcmWavHeader(2, 88200, 24, 26460 * 3);
+    std::vector<uint8_t> wav(header.begin(), header.end());
+    wav.resize(wav.size() + 26460 * 3);
+    reader.UseMemory(wav);
+    ASSERT_GT(reader.Validate(), 0u);
+    const AudioWriteFormat recorded = WriterFormat(played, true);
+    EXPECT_EQ(recorded.recordingRate, 44100u);
+    EXPECT_EQ(recorded.sampleBits, 16);
+    EXPECT_EQ(recorded.bufferBytes, 4410u);
 }
 
 TEST(Mp2Encoder, At48kNothingStaysStagedAndTheTailIsPadded) {

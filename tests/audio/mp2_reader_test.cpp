@@ -221,6 +221,20 @@ TEST_F(Mp2ReaderTest, DamagedFramesBecomeSilenceAndAreLogged) {
     EXPECT_GT(energy, 1e6);
 }
 
+TEST(Mp2DecoderLog, OneLinePerDamagedStretchAndRotatedAtOneMebibyte) {
+    test::TempDir dir;
+    const std::string log = dir.File("mp2dec.txt");
+    test::WriteFileBytes(log, std::vector<uint8_t>(Mp2Decoder::kMaxLogBytes, 'x'));
+    Mp2Decoder decoder;
+    decoder.logPath = log;
+    decoder.errorHook = [](int) { return Mp2Decoder::Flow::Stop; };
+    const std::vector<uint8_t> garbage(192, 0);
+    std::vector<int16_t> out;
+    for (int i = 0; i < 500; ++i) decoder.DecodeFrame(garbage.data(), 192, 1, out);
+    EXPECT_EQ(test::ReadFileText(log), "MAD_FLOW_STOP\n");
+    EXPECT_EQ(test::ReadFileBytes(log + ".1").size(), size_t{Mp2Decoder::kMaxLogBytes});
+}
+
 TEST(Mp2Scaling, RoundsAndClampsToSixteenBits) {
     EXPECT_EQ(ScaleMadSample(0), 0);
     EXPECT_EQ(ScaleMadSample(4095), 0);

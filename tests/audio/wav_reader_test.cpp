@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "audio/audio_reader.h"
@@ -136,6 +139,51 @@ TEST_F(WavReaderTest, ARecordingCutOffBeforeItsSizesWerePatchedPlaysToTheEnd) {
         EXPECT_EQ(ValidateBytes(Riff({{"fmt ", fmt}, {"data", data, size}})), 2u) << size;
         EXPECT_TRUE(ui.messages.empty());
     }
+}
+
+TEST_F(WavReaderTest, ASparseThreeGigabyteFilePlaysPastTwoGigabytes) {
+    // 44.1 kHz stereo: 8820 bytes a level unit; unit 300000 starts 2.46 GiB into the file.
+    const uint64_t data = 3ull << 30;
+    const uint32_t unit = 300000;
+    const std::string path = dir.File("long.wav");
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const auto header = PcmWavHeader(2, 44100, 16, data);
+        std::fwrite(header.data(), 1, header.size(), f);
+        const std::vector<int16_t> mark(2205 * 2 * 3, 1234);
+        ASSERT_EQ(::fseeko(f, static_cast<off_t>(44 + uint64_t{unit} * 8820), SEEK_SET), 0);
+        std::fwrite(mark.data(), 2, mark.size(), f);
+        ASSERT_EQ(::ftruncate(::fileno(f), static_cast<off_t>(44 + data)), 0);
+        std::fclose(f);
+    }
+    format.outputChannels = 2;
+    EXPECT_EQ(reader.ReadLength(path), data / 8820);
+    reader.SetFileName(path);
+    reader.StartAt(unit + 1);
+    std::vector<int16_t> out(2205 * 2);
+    reader.GetUnit(out.data());
+    EXPECT_EQ(out[2205], 1234);
+    EXPECT_EQ(reader.CurrentUnit(), static_cast<int32_t>(unit + 2));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(WavReaderTest, A44kRecordingOnThe48kInterfaceKeepsItsPitch) {
+    std::vector<int16_t> tone(44100);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 1000 * i / 44100.0));
+    format.externalInterface = true;
+    format.outputChannels = 1;
+    ASSERT_EQ(ValidateBytes(Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Samples16(tone)}})),
+              20u);
+    reader.StartAt(0);
+    std::vector<int16_t> out(2400 * 20);
+    for (int u = 0; u < 20; ++u) reader.GetUnit(out.data() + 2400 * u);
+    int crossings = 0;
+    for (size_t i = 2400; i + 1 < out.size() - 2400; ++i)
+        crossings += (out[i] < 0) != (out[i + 1] < 0);
+    // 0.9 s at 48000 Hz: 900 periods of 1 kHz, not 980 as at 8.8 % too fast.
+    EXPECT_NEAR(crossings / 2.0, 900, 3);
 }
 
 TEST_F(WavReaderTest, FilesWrittenBySoxAndFfmpegAreRead) {

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <numbers>
 
+#include "audio/audio_reader.h"
 #include "audio/mp2_file_writer.h"
 #include "audio/wav_file_writer.h"
 #include "tests/audio/riff_walk.h"
@@ -91,6 +97,68 @@ TEST(WavWriter, OpeningTwiceReportsAndClosesAndSizeLimitStopsCleanly) {
     auto b = test::ReadFileBytes(dir.File("C.wav"));
     EXPECT_EQ(b.size(), 44u + 80000u);
     EXPECT_TRUE(test::WalkRiff(b).ok);
+}
+
+// Records `seconds` of mono 44.1 kHz in 0.05 s buffers in a child process, which `end` then
+// stops: killed by the parent once the audio is written, or left to finish and close.
+void RecordInChild(const std::string& folder, int seconds, bool kill, rlim_t sizeLimit) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (sizeLimit) {
+            std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
+            const rlimit limit{sizeLimit, sizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        AudioWriteFormat format;
+        JStreamAudioWriteWavFile w(format, folder);
+        w.Open("Rec");
+        const auto pcm = SineBytes(2205, 1, 44100);
+        for (int i = 0; i < seconds * 20 && w.IsReady(); ++i) w.WriteSamples(pcm.data(), 4410);
+        if (kill) {
+            (void)!::write(ready[1], "x", 1);
+            ::pause();
+        }
+        w.Close();
+        ::_exit(w.IsReady() ? 0 : 3);
+    }
+    char c;
+    if (kill) {
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ::kill(child, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TEST(WavWriter, ARecordingSurvivesAKillAndAFullDisk) {
+    test::TempDir dir;
+    test::ScriptedUi ui;
+    EngineFormat format;
+    JStreamAudioReadWavFile reader(format);
+    const std::string path = dir.File("Rec.wav");
+
+    // Killed after 10 s of audio (the last 64 KiB still in memory): the header counts all but
+    // the last few seconds on disk, and that much plays.
+    RecordInChild(dir.Path(), 10, true, 0);
+    auto b = test::ReadFileBytes(path);
+    ASSERT_GE(b.size(), 44u + 10 * 88200 - 65536);
+    const uint32_t counted = test::Le32(b, 40);
+    EXPECT_GE(counted + 5 * 88200, b.size() - 44);
+    EXPECT_EQ(reader.ReadLength(path), counted / 4410);
+    EXPECT_GT(counted, 0u);
+
+    // A full file system (a file size limit) 1.5 s in: what was written is a valid WAV.
+    RecordInChild(dir.Path(), 10, false, 44 + 132300);
+    b = test::ReadFileBytes(path);
+    EXPECT_LE(b.size(), 44u + 132300);
+    EXPECT_GE(b.size(), 44u + 65536);
+    EXPECT_TRUE(test::WalkRiff(b).ok) << test::WalkRiff(b).problem;
+    EXPECT_EQ(reader.ReadLength(path), (b.size() - 44) / 4410);
 }
 
 TEST(Mp2FileWriter, RecordingDecodesCleanlyInBothFileModes) {

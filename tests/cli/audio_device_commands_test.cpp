@@ -5,6 +5,7 @@
 
 #include "tests/cli/cli_runner.h"
 #include "tests/platform/audio/audio_test_util.h"
+#include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -72,6 +73,12 @@ TEST(CliAudio, CaptureRecordsTheAskedLengthOrUntilTheInputEnds) {
     r = RunCli({"capture", "3", dir.File("all.wav"), "--rate=48000", "--channels=2"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(DataOf(dir.File("all.wav")), tone);
+
+    // A full disk (a file size limit of 64 KiB) is a failure, not a success.
+    const std::string limited =
+        "ulimit -f 64; trap '' XFSZ; " + test::ShellQuote(std::getenv("MORA_CLI")) + " capture 1 " +
+        test::ShellQuote(dir.File("full.wav")) + " --rate 48000 --channels 2 2>/dev/null";
+    EXPECT_FALSE(test::RunQuietly(limited));
 
     // The file holds 48000 Hz stereo; 44100 Hz mono cannot come from it.
     r = RunCli({"capture", "1", dir.File("x.wav")});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "audio/level_file.h"
 #include "settings/settings.h"
@@ -66,6 +67,13 @@ TEST(CliEncode, WavBecomes48kMp2AndKeepsItsPitch) {
     auto refused = RunCli({"encode", dir.File("low.wav"), dir.File("low.mp2")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_FALSE(refused.err.empty());
+    // Stereo has no 32 kbit/s: said, and no empty MP2 file is left.
+    refused =
+        RunCli({"encode", dir.File("in48000.wav"), dir.File("s.mp2"), "--bitrate-index", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Illegal bitrate for stereo: 32 kbit/s"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(test::FileExists(dir.File("s.mp2")));
 }
 
 TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
@@ -111,6 +119,29 @@ TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
     EXPECT_NE(probe.find("TAG:comment=Flood"), std::string::npos) << probe;
 }
 
+TEST(CliBwf, APublicationNeverOutgrowsItsRecordingNorDestroysTheLastOne) {
+    test::TempDir dir;
+    ASSERT_TRUE(Shell("sox -n -r 44100 -c 1 -b 16 " + Q(dir.File("Rec01.wav")) +
+                      " synth 1 sine 440 vol 0.5"));
+    // The level file claims a minute; the recording holds one second.
+    RecordingEdit edit;
+    edit.levelCount = 1200;
+    std::fill(edit.levels.begin(), edit.levels.begin() + 1200, 12);
+    edit.cropEnd = 1200;
+    ASSERT_TRUE(SaveVuFile(edit, dir.File("Rec01.jvu")));
+    const std::string ini = DefaultSettingsFile(dir);
+    auto r = RunCli({"bwf", "Story", dir.File("Rec01.wav"), "--ini", ini});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto published = test::ReadFileBytes(dir.File("pub_Story.wav"));
+    EXPECT_LT(published.size(), 48000u * 2 * 2);
+
+    // Publishing again onto a full disk fails and leaves the first publication as it was.
+    EXPECT_FALSE(test::RunQuietly("ulimit -f 16; trap '' XFSZ; " + Q(std::getenv("MORA_CLI")) +
+                                  " bwf Story " + Q(dir.File("Rec01.wav")) + " --ini " + Q(ini)));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("pub_Story.wav")), published);
+    EXPECT_FALSE(test::FileExists(dir.File("pub_Story.part.wav")));
+}
+
 TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
     test::TempDir dir;
     ASSERT_TRUE(Shell("sox -n -r 44100 -c 2 -b 16 " + Q(dir.File("src.wav")) +
@@ -136,6 +167,13 @@ TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
             << probe;
         EXPECT_NEAR(Frequency(out, dir.File("raw")), 1000, 5);
     }
+    // Fast publish re-encodes in mono, which has no 256 kbit/s: refused, and nothing is written.
+    const std::string ini = dir.File("fast.sup");
+    ASSERT_EQ(RunCli({"settings", "set", "FastPublishBitrateIndex=11", "--ini", ini}).status, 0);
+    auto r = RunCli({"bwf", "Loud", dir.File("Rec01.mp2"), "--ini", ini, "--fast"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Illegal bitrate for mono"), std::string::npos) << r.err;
+    EXPECT_FALSE(test::FileExists(dir.File("pub_Loud.wav")));
 }
 
 }  // namespace

@@ -234,5 +234,40 @@ TEST(BwfEmailWriter, AttachmentEqualsTheLocalFile) {
     EXPECT_EQ(mails[0].parts[2].bytes, photo);
 }
 
+TEST(BwfEmailWriter, AnAbandonedOrFailedPublicationSendsNothing) {
+    test::ScriptedUi ui;
+    test::SmtpTestServer server;
+    Settings settings;
+    settings.SendThrough = 2;
+    settings.SMTPServer = server.Address();
+    MailValues mail{"desk@example.org", "Flood", "reporter@example.org"};
+    AudioWriteFormat format;
+    const auto frames = RecordingFrames(2);
+    for (bool failed : {false, true}) {
+        JStreamAudioWriteBWFEMAIL w(settings, mail, format, "");
+        w.SetBitrate(3);
+        w.SetPublication(Publication(frames));
+        w.Open("News");
+        ASSERT_TRUE(w.IsReady());
+        w.WriteEncoded(frames.data(), 4800);
+        if (failed) {
+            w.state &= ~JStream::good;  // as a failed write leaves it
+            w.Close();
+        }
+        // Cancelled: the job drops the writer without closing it.
+    }
+    EXPECT_TRUE(server.Mails().empty());
+
+    // A Broadcast Wave file without metadata ends without touching chunks it does not have.
+    test::TempDir dir;
+    JStreamAudioWriteBWFWavFile bare(format, dir.Path());
+    bare.Open("Bare");
+    const auto pcm = Tone(4410);
+    bare.WriteSamples(pcm.data(), static_cast<uint32_t>(pcm.size()));
+    bare.Finish();
+    bare.Close();
+    EXPECT_GT(test::ReadFileBytes(dir.File("pub_Bare.wav")).size(), 44u);
+}
+
 }  // namespace
 }  // namespace mora
