@@ -9,6 +9,7 @@
 #include "audio/input_processing.h"
 #include "platform/audio/audio_device.h"
 #include "settings/settings.h"
+#include "ui/transport.h"
 
 namespace mora {
 
@@ -78,6 +79,11 @@ struct AppState {
     int interfaceDevice = -1;
     ScreenBitmapPair screenBitmaps;
     ClientSize clientSize;
+
+    // What the record and editor screens drive; the main window puts a stand-in here when the
+    // program has not set one.
+    std::unique_ptr<Transport> transport;
+    TransportState transportState = kStopped;
 };
 
 }  // namespace mora

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/not_built.h"
 #include "platform/trace.h"
+#include "ui/record_screen.h"
 
 namespace mora {
 
@@ -67,7 +68,7 @@ void MainWindow::Command(int id) {
             NotBuilt("publishing images and video");
             return;
         case 40057:
-            if (state_.currentScreen == kRecordScreen) NotBuilt("the record button");
+            if (state_.currentScreen == kRecordScreen) RecordScreen()->PressButton(kArmed);
             return;
         default:
             break;
