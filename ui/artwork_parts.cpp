@@ -1,6 +1,7 @@
 #include "ui/artwork_parts.h"
 
 #include <QLinearGradient>
+#include <QPaintDevice>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
@@ -259,7 +260,7 @@ void DrawMeterColumn(QPainter& p, const QRect& r, int channels, bool lit, bool t
         for (int step = 0; step < 80; ++step) {
             const QRectF rows = MeterStepRows(r, step, turned);
             QRectF cell(x, rows.top(), cw, rows.height());
-            if (step % 4 == 3 && r.height() >= 120) {
+            if (step % 4 == 3 && r.height() * p.device()->devicePixelRatioF() >= 120) {
                 const qreal half = rows.height() * 0.5;
                 turned ? cell.setBottom(rows.bottom() - half) : cell.setTop(rows.top() + half);
             }

@@ -1,5 +1,6 @@
 #include "ui/win.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
 
@@ -48,7 +49,14 @@ void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const 
                   const QColor& colour, bool centred) {
     painter.save();
     painter.setClipRect(r);
-    painter.setFont(font.font);
+    // A text a little too wide for its rectangle is narrowed rather than cut off.
+    QFont shown = font.font;
+    const int wide = QFontMetrics(shown).horizontalAdvance(text);
+    if (wide > r.width() && r.width() > 0 && shown.pixelSize() > 0) {
+        shown.setPixelSize(
+            std::max(shown.pixelSize() * 3 / 4, shown.pixelSize() * r.width() / wide));
+    }
+    painter.setFont(shown);
     painter.setPen(colour);
     const int flags = (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
     if (font.turned) {

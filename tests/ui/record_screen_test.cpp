@@ -27,8 +27,10 @@ struct RecordScreenRig {
         env.projectFolder = [this] { return dir.Path(); };
         env.battery = [this] { return battery; };
         env.freeBytes = [this](const std::string&) { return freeBytes; };
-        screen = std::make_unique<RecordWWin>(host, skin, kRecordPictures, state, transport,
-                                              std::move(env));
+        // The start-up choice of pictures for a flipped screen.
+        const int pictures = settings.ScreenMode ? kFlippedRecordPictures : kRecordPictures;
+        screen =
+            std::make_unique<RecordWWin>(host, skin, pictures, state, transport, std::move(env));
         screen->Activate();
     }
     void Click(Win* element) {
