@@ -14,32 +14,32 @@ constexpr Qt::KeyboardModifier kCtrl = Qt::ControlModifier;
 constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
 
 const Accelerator kAccelerators[] = {
-    {40007, kCtrl | Qt::Key_1},             // Record (screen)
-    {40008, kCtrl | Qt::Key_2},             // Editor
-    {40009, kCtrl | Qt::Key_3},             // Clip editor
-    {40010, kCtrl | Qt::Key_4},             // Edit Text
-    {40011, kCtrl | Qt::Key_5},             // About
-    {kRecordCommand, kCtrl | Qt::Key_R},    // Record...
-    {40024, kCtrl | Qt::Key_Q},             // Exit
-    {40026, kCtrl | Qt::Key_N},             // New project
-    {40025, kCtrl | Qt::Key_O},             // Open project
-    {40039, kCtrlShift | Qt::Key_O},        // Open clip
-    {40036, kCtrl | Qt::Key_S},             // Save selection
-    {40028, kCtrl | Qt::Key_Delete},        // Delete
-    {40020, kCtrl | Qt::Key_P},             // Clip (publish)
-    {40038, kCtrlShift | Qt::Key_P},        // Cliplist
-    {40055, kCtrl | Qt::Key_I},             // Image
-    {40052, kCtrl | Qt::Key_F},             // Clip to File
-    {40054, kCtrlShift | Qt::Key_F},        // Cliplist to File
-    {40062, kCtrl | Qt::Key_U},             // Fast Clip
-    {40063, kCtrlShift | Qt::Key_U},        // Fast Cliplist
-    {40033, kCtrl | Qt::Key_BracketLeft},   // Crop begin
-    {40034, kCtrl | Qt::Key_BracketRight},  // Crop end
-    {40047, kCtrl | Qt::Key_K},             // Copy to clip-editor...
-    {40041, kCtrl | Qt::Key_B},             // Cut begin
-    {40042, kCtrl | Qt::Key_E},             // Cut end
-    {40043, kCtrl | Qt::Key_M},             // Mark
-    {40049, kCtrl | Qt::Key_G},             // Input options...
+    {cmd::Record, kCtrl | Qt::Key_1},
+    {cmd::Editor, kCtrl | Qt::Key_2},
+    {cmd::ClipEditor, kCtrl | Qt::Key_3},
+    {cmd::EditText, kCtrl | Qt::Key_4},
+    {cmd::About, kCtrl | Qt::Key_5},
+    {cmd::RecordButton, kCtrl | Qt::Key_R},  // Record...
+    {cmd::Exit, kCtrl | Qt::Key_Q},
+    {cmd::NewProject, kCtrl | Qt::Key_N},
+    {cmd::OpenProject, kCtrl | Qt::Key_O},
+    {cmd::OpenClip, kCtrlShift | Qt::Key_O},
+    {cmd::SaveSelection, kCtrl | Qt::Key_S},
+    {cmd::Delete, kCtrl | Qt::Key_Delete},
+    {cmd::PublishClip, kCtrl | Qt::Key_P},
+    {cmd::PublishClipList, kCtrlShift | Qt::Key_P},
+    {cmd::Image, kCtrl | Qt::Key_I},
+    {cmd::ClipToFile, kCtrl | Qt::Key_F},
+    {cmd::ClipListToFile, kCtrlShift | Qt::Key_F},
+    {cmd::FastClip, kCtrl | Qt::Key_U},
+    {cmd::FastClipList, kCtrlShift | Qt::Key_U},
+    {cmd::CropBegin, kCtrl | Qt::Key_BracketLeft},
+    {cmd::CropEnd, kCtrl | Qt::Key_BracketRight},
+    {cmd::CopyToClipEditor, kCtrl | Qt::Key_K},
+    {cmd::CutBegin, kCtrl | Qt::Key_B},
+    {cmd::CutEnd, kCtrl | Qt::Key_E},
+    {cmd::Mark, kCtrl | Qt::Key_M},
+    {cmd::InputOptions, kCtrl | Qt::Key_G},
 };
 
 }  // namespace
@@ -53,11 +53,11 @@ void MainWindow::AddAccelerators() {
         if (QAction* item = Item(accelerator.id)) item->setShortcut(accelerator.keys);
     }
     auto* record = new QAction("Record...", this);
-    record->setObjectName(QString::number(kRecordCommand));
-    record->setData(kRecordCommand);
+    record->setObjectName(QString::number(cmd::RecordButton));
+    record->setData(cmd::RecordButton);
     record->setShortcut(kCtrl | Qt::Key_R);
     addAction(record);
-    connect(record, &QAction::triggered, this, [this] { Command(kRecordCommand); });
+    connect(record, &QAction::triggered, this, [this] { Command(cmd::RecordButton); });
 }
 
 }  // namespace mora

@@ -5,6 +5,8 @@
 #include <QKeySequence>
 #include <span>
 
+#include "ui/menu_commands.h"
+
 namespace mora {
 
 struct Accelerator {
@@ -13,10 +15,8 @@ struct Accelerator {
 };
 
 // The shortcut of every command. Ctrl+1 ... Ctrl+5 switch to the record screen, editor, clip
-// editor, text editor and about screen; Ctrl+R presses Record.
+// editor, text editor and about screen; Ctrl+R presses Record (cmd::RecordButton, which has no
+// menu item).
 std::span<const Accelerator> Accelerators();
-
-// The command that has no menu item: pressing the record screen's Record button.
-inline constexpr int kRecordCommand = 40057;
 
 }  // namespace mora

@@ -359,14 +359,14 @@ void RecorderWWin::Activate() {
     bound_ = true;
     const Settings& settings = *env_.settings;
     host_.EnableEditPopup(true);
-    host_.EnableMenuItem(kClipItem, true);
+    host_.EnableMenuItem(cmd::PublishClip, true);
     if (settings.EnableToFile) {
-        host_.EnableMenuItem(kClipToFileItem, true);
-        host_.EnableMenuItem(kCliplistToFileItem, false);
+        host_.EnableMenuItem(cmd::ClipToFile, true);
+        host_.EnableMenuItem(cmd::ClipListToFile, false);
     }
     if (settings.FastPublishFormat != 0) {
-        host_.EnableMenuItem(kFastClipItem, true);
-        host_.EnableMenuItem(kFastCliplistItem, false);
+        host_.EnableMenuItem(cmd::FastClip, true);
+        host_.EnableMenuItem(cmd::FastClipList, false);
     }
     if (name_ && env_.projectName) name_->SetName(env_.projectName());
     RefreshGainText();

@@ -42,13 +42,6 @@ struct RecorderEnv {
 uint32_t RecordingSecondsLeft(uint64_t freeBytes, bool mp2, uint32_t wavRate,
                               uint32_t mp2BitsPerSecond);
 
-// The menu items a recorder screen enables or grays.
-inline constexpr int kClipItem = 40020;
-inline constexpr int kClipToFileItem = 40052;
-inline constexpr int kCliplistToFileItem = 40054;
-inline constexpr int kFastClipItem = 40062;
-inline constexpr int kFastCliplistItem = 40063;
-
 class RecorderWWin : public WWin, public TransportView {
   public:
     RecorderWWin(ScreenHost& host, int index, const Skin& skin, int pictures, TransportState& state,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/menu_commands.h"
 #include "ui/win.h"
 
 class QPainter;
@@ -28,9 +29,6 @@ class ScreenHost {
     virtual void EnableTopMenus(bool enabled) { (void)enabled; }
     virtual void EnableEditPopup(bool enabled) { (void)enabled; }
 };
-
-// The Tools menu item of screen n is kFirstScreenItem + n.
-constexpr int kFirstScreenItem = 40007;
 
 class WWin : public Win {
   public:
