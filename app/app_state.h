@@ -82,8 +82,8 @@ struct AppState {
 
     // What the record and editor screens drive; the main window puts a stand-in here when the
     // program has not set one.
-    std::unique_ptr<Transport> transport;
-    TransportState transportState = kStopped;
+    std::unique_ptr<TransportControl> transport;
+    TransportState transportState = TransportState::Stopped;
 };
 
 }  // namespace mora

@@ -68,7 +68,8 @@ void MainWindow::Command(int id) {
             NotBuilt("publishing images and video");
             return;
         case cmd::RecordButton:
-            if (state_.currentScreen == kRecordScreen) RecordScreen()->PressButton(kArmed);
+            if (state_.currentScreen == kRecordScreen)
+                RecordScreen()->PressButton(TransportState::Armed);
             return;
         default:
             break;

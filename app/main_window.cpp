@@ -259,7 +259,8 @@ void MainWindow::Destroy() {
     destroyed_ = true;
     if (timerStarted_) loop_.StopTimer(kScreenTimer);
     state_.quitting = true;
-    if (RecordWWin* record = RecordScreen(); record && state_.transportState != kStopped) {
+    if (RecordWWin* record = RecordScreen();
+        record && state_.transportState != TransportState::Stopped) {
         record->OnStop(true);
     }
     if (textEdit_) CloseTextEditor();

@@ -8,7 +8,7 @@
 
 namespace mora {
 
-class StandInTransport : public Transport {
+class StandInTransport : public TransportControl {
   public:
     explicit StandInTransport(AppState& state) : state_(state) {}
 

@@ -39,7 +39,7 @@ uint32_t RecordingSecondsLeft(uint64_t freeBytes, bool mp2, uint32_t wavRate,
 }
 
 RecorderWWin::RecorderWWin(ScreenHost& host, int index, const Skin& skin, int pictures,
-                           TransportState& state, Transport& transport, RecorderEnv env)
+                           TransportState& state, TransportControl& transport, RecorderEnv env)
     : WWin(host, index, &skin, pictures),
       skin_(skin),
       state_(state),
@@ -48,16 +48,16 @@ RecorderWWin::RecorderWWin(ScreenHost& host, int index, const Skin& skin, int pi
 
 ToggleButtonWin* RecorderWWin::Button(TransportState state) const {
     switch (state) {
-        case kStopped:
+        case TransportState::Stopped:
             return stop_;
-        case kArmed:
-        case kRecording:
+        case TransportState::Armed:
+        case TransportState::Recording:
             return record_;
-        case kPlaying:
+        case TransportState::Playing:
             return play_;
-        case kFastForward:
+        case TransportState::FastForward:
             return fastForward_;
-        case kRewind:
+        case TransportState::Rewind:
             return rewind_;
     }
     return nullptr;
@@ -65,7 +65,7 @@ ToggleButtonWin* RecorderWWin::Button(TransportState state) const {
 
 void RecorderWWin::LightState(TransportState state, bool on) {
     if (ToggleButtonWin* button = Button(state)) button->SetState(on);
-    if (state == kRecording && play_) play_->SetState(on);
+    if (state == TransportState::Recording && play_) play_->SetState(on);
 }
 
 void RecorderWWin::SetTransportState(TransportState next) {
@@ -77,18 +77,18 @@ void RecorderWWin::SetTransportState(TransportState next) {
 
 void RecorderWWin::OnRecord(bool) {
     transport_.PrepareInput();
-    if (state_ == kStopped) {
+    if (state_ == TransportState::Stopped) {
         // The microphone-AGC applet of the original device does not exist here.
-        SetTransportState(kArmed);
+        SetTransportState(TransportState::Armed);
         if (!transport_.StartInput()) {
-            SetTransportState(kStopped);
+            SetTransportState(TransportState::Stopped);
             return;
         }
         host_.EnableTopMenus(false);
         ShowTimeText(0);
         return;
     }
-    if (state_ == kRecording) {
+    if (state_ == TransportState::Recording) {
         if (!time_) return;
         const int number = transport_.InsertMarker();
         if (number <= 0) return;
@@ -101,14 +101,14 @@ void RecorderWWin::OnRecord(bool) {
 }
 
 void RecorderWWin::OnPlay(bool) {
-    if (state_ == kArmed) {
-        SetTransportState(kRecording);
+    if (state_ == TransportState::Armed) {
+        SetTransportState(TransportState::Recording);
         transport_.StartSaving();
         return;
     }
     // While recording the engine would refuse playback: the press does nothing.
-    if (state_ == kRecording || !transport_.CanPlay()) return;
-    if (state_ != kPlaying) SetTransportState(kPlaying);
+    if (state_ == TransportState::Recording || !transport_.CanPlay()) return;
+    if (state_ != TransportState::Playing) SetTransportState(TransportState::Playing);
     transport_.StartPlaying();
 }
 
@@ -119,34 +119,35 @@ void RecorderWWin::OnStop(bool pressed) {
         return;
     }
     switch (state_) {
-        case kArmed:
+        case TransportState::Armed:
             transport_.StopInput();
             host_.EnableTopMenus(true);
             break;
-        case kRecording:
+        case TransportState::Recording:
             transport_.StopSaving();
             host_.EnableTopMenus(true);
             break;
-        case kPlaying:
-        case kFastForward:
-        case kRewind:
+        case TransportState::Playing:
+        case TransportState::FastForward:
+        case TransportState::Rewind:
             transport_.StopPlaying();
             break;
-        case kStopped:
+        case TransportState::Stopped:
             break;
     }
-    SetTransportState(kStopped);
+    SetTransportState(TransportState::Stopped);
     if (vu_) vu_->Reset();
     markerShown_ = false;
     RefreshTimeLeft();
 }
 
 void RecorderWWin::OnWind(int direction, bool) {
-    if (state_ == kArmed || state_ == kRecording) {
+    if (state_ == TransportState::Armed || state_ == TransportState::Recording) {
         // The toggle does not light by itself; nothing changes while the input is open.
         return;
     }
-    const TransportState wind = direction > 0 ? kFastForward : kRewind;
+    const TransportState wind =
+        direction > 0 ? TransportState::FastForward : TransportState::Rewind;
     if (state_ == wind) {
         OnStop(true);
         return;
@@ -157,8 +158,9 @@ void RecorderWWin::OnWind(int direction, bool) {
 }
 
 void RecorderWWin::TransportEnded() {
-    if (state_ == kArmed || state_ == kRecording) host_.EnableTopMenus(true);
-    SetTransportState(kStopped);
+    if (state_ == TransportState::Armed || state_ == TransportState::Recording)
+        host_.EnableTopMenus(true);
+    SetTransportState(TransportState::Stopped);
     if (vu_) vu_->Reset();
     markerShown_ = false;
     RefreshTimeLeft();
@@ -186,7 +188,8 @@ void RecorderWWin::ShowTime(uint64_t ms) {
 void RecorderWWin::ShowTimeText(uint64_t ms) {
     if (!time_) return;
     const uint64_t s = ms / 1000;
-    if (state_ == kPlaying || state_ == kFastForward || state_ == kRewind) {
+    if (state_ == TransportState::Playing || state_ == TransportState::FastForward ||
+        state_ == TransportState::Rewind) {
         time_->SetText(Format("%3dm:%.2ds.%.2d", static_cast<int>(s / 60), static_cast<int>(s % 60),
                               static_cast<int>(ms % 1000 / 10)));
     } else {
@@ -196,7 +199,7 @@ void RecorderWWin::ShowTimeText(uint64_t ms) {
 }
 
 void RecorderWWin::PressButton(TransportState which) {
-    if (ToggleButtonWin* button = which == kArmed ? record_ : Button(which)) {
+    if (ToggleButtonWin* button = which == TransportState::Armed ? record_ : Button(which)) {
         button->Press(NoPointer());
     }
 }
@@ -224,10 +227,10 @@ void RecorderWWin::KeyDown(int key) {
     }
     switch (key) {
         case kKeyEnter:
-            if (state_ == kStopped || state_ == kArmed) {
-                PressButton(kPlaying);
+            if (state_ == TransportState::Stopped || state_ == TransportState::Armed) {
+                PressButton(TransportState::Playing);
             } else {
-                PressButton(kStopped);
+                PressButton(TransportState::Stopped);
             }
             return;
         case kKeyLeft:
@@ -254,19 +257,19 @@ void RecorderWWin::KeyDown(int key) {
             if (settings.LiteLayout) transport_.StepClip(key == '1' ? -1 : 1);
             return;
         case '2':
-            PressButton(kRewind);
+            PressButton(TransportState::Rewind);
             return;
         case '5':
-            PressButton(kFastForward);
+            PressButton(TransportState::FastForward);
             return;
         case '7':
-            PressButton(kStopped);
+            PressButton(TransportState::Stopped);
             return;
         case '8':
-            PressButton(kPlaying);
+            PressButton(TransportState::Playing);
             return;
         case '9':
-            PressButton(kArmed);
+            PressButton(TransportState::Armed);
             return;
         default:
             return;
@@ -384,7 +387,7 @@ void RecorderWWin::Deactivate() {
 }
 
 RecordWWin::RecordWWin(ScreenHost& host, const Skin& skin, int pictures, TransportState& state,
-                       Transport& transport, RecorderEnv env)
+                       TransportControl& transport, RecorderEnv env)
     : RecorderWWin(host, 0, skin, pictures, state, transport, std::move(env)) {
     using E = SkinElement;
     auto rect = [&](E e) { return skin.Rect(e); };

@@ -45,7 +45,7 @@ uint32_t RecordingSecondsLeft(uint64_t freeBytes, bool mp2, uint32_t wavRate,
 class RecorderWWin : public WWin, public TransportView {
   public:
     RecorderWWin(ScreenHost& host, int index, const Skin& skin, int pictures, TransportState& state,
-                 Transport& transport, RecorderEnv env);
+                 TransportControl& transport, RecorderEnv env);
 
     TransportState State() const { return state_; }
     // The transport callbacks of the Stop, Play and Record buttons.
@@ -57,7 +57,7 @@ class RecorderWWin : public WWin, public TransportView {
     void GainDown() { StepGain(-1); }
     void VolumeUp() { StepVolume(1); }
     void VolumeDown() { StepVolume(-1); }
-    // Presses a transport button as a click would (kArmed: the Record button).
+    // Presses a transport button as a click would (TransportState::Armed: the Record button).
     void PressButton(TransportState which);
 
     void ShowLevels(uint8_t left, uint8_t right) override;
@@ -93,7 +93,7 @@ class RecorderWWin : public WWin, public TransportView {
 
     const Skin& skin_;
     TransportState& state_;
-    Transport& transport_;
+    TransportControl& transport_;
     RecorderEnv env_;
     // Children, owned by the table; null when the screen has no such element.
     ToggleButtonWin* stop_ = nullptr;
@@ -128,7 +128,7 @@ class RecorderWWin : public WWin, public TransportView {
 class RecordWWin : public RecorderWWin {
   public:
     RecordWWin(ScreenHost& host, const Skin& skin, int pictures, TransportState& state,
-               Transport& transport, RecorderEnv env);
+               TransportControl& transport, RecorderEnv env);
 };
 
 }  // namespace mora

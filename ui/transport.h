@@ -8,13 +8,13 @@
 namespace mora {
 
 // The program-wide transport state; the screens light their buttons from it.
-enum TransportState : uint32_t {
-    kStopped = 0,
-    kArmed = 1,  // the input is open and monitored, nothing is saved
-    kRecording = 2,
-    kPlaying = 3,
-    kFastForward = 4,
-    kRewind = 5,
+enum class TransportState : uint32_t {
+    Stopped = 0,
+    Armed = 1,  // the input is open and monitored, nothing is saved
+    Recording = 2,
+    Playing = 3,
+    FastForward = 4,
+    Rewind = 5,
 };
 
 class TransportView {
@@ -28,9 +28,9 @@ class TransportView {
     virtual void TransportEnded() = 0;
 };
 
-class Transport {
+class TransportControl {
   public:
-    virtual ~Transport() = default;
+    virtual ~TransportControl() = default;
 
     // The screen that shows levels and time from now on (nullptr: none).
     virtual void Bind(TransportView* view) = 0;

@@ -44,7 +44,7 @@ struct RecordScreenRig {
     Skin skin;
     RecordingHost host;
     RecordingTransport transport;
-    TransportState state = kStopped;
+    TransportState state = TransportState::Stopped;
     std::optional<int> battery = 87;
     std::optional<uint64_t> freeBytes = uint64_t{2} << 30;
     PointerState pointer;
@@ -59,26 +59,26 @@ class RecordScreenTest : public ::testing::Test {
 TEST_F(RecordScreenTest, ClicksArmRecordMarkAndStopWithTheirLightsAndMenus) {
     RecordScreenRig rig;
     RecordWWin& s = *rig.screen;
-    EXPECT_TRUE(s.Button(kStopped)->On());
-    rig.Click(s.Button(kArmed));
-    EXPECT_EQ(rig.state, kArmed);
+    EXPECT_TRUE(s.Button(TransportState::Stopped)->On());
+    rig.Click(s.Button(TransportState::Armed));
+    EXPECT_EQ(rig.state, TransportState::Armed);
     EXPECT_FALSE(rig.host.topMenusEnabled);
-    EXPECT_TRUE(s.Button(kArmed)->On());
-    EXPECT_FALSE(s.Button(kStopped)->On());
+    EXPECT_TRUE(s.Button(TransportState::Armed)->On());
+    EXPECT_FALSE(s.Button(TransportState::Stopped)->On());
     EXPECT_EQ(s.Status()->Index(), 1);
-    rig.Click(s.Button(kPlaying));
-    EXPECT_EQ(rig.state, kRecording);
-    EXPECT_TRUE(s.Button(kPlaying)->On());
-    EXPECT_TRUE(s.Button(kArmed)->On());
+    rig.Click(s.Button(TransportState::Playing));
+    EXPECT_EQ(rig.state, TransportState::Recording);
+    EXPECT_TRUE(s.Button(TransportState::Playing)->On());
+    EXPECT_TRUE(s.Button(TransportState::Armed)->On());
     // Record three times while recording: three markers, the last one shown.
-    for (int i = 0; i < 3; ++i) rig.Click(s.Button(kArmed));
+    for (int i = 0; i < 3; ++i) rig.Click(s.Button(TransportState::Armed));
     EXPECT_EQ(rig.transport.markers, 3);
     EXPECT_EQ(s.Time()->Text(), "  Mark   3 ");
-    EXPECT_EQ(rig.state, kRecording);
-    rig.Click(s.Button(kStopped));
-    EXPECT_EQ(rig.state, kStopped);
+    EXPECT_EQ(rig.state, TransportState::Recording);
+    rig.Click(s.Button(TransportState::Stopped));
+    EXPECT_EQ(rig.state, TransportState::Stopped);
     EXPECT_TRUE(rig.host.topMenusEnabled);
-    EXPECT_FALSE(s.Button(kPlaying)->On());
+    EXPECT_FALSE(s.Button(TransportState::Playing)->On());
     EXPECT_EQ(rig.transport.calls,
               (std::vector<std::string>{"start input", "start saving", "marker", "marker", "marker",
                                         "stop saving"}));
@@ -87,31 +87,31 @@ TEST_F(RecordScreenTest, ClicksArmRecordMarkAndStopWithTheirLightsAndMenus) {
 TEST_F(RecordScreenTest, AnInputThatDoesNotOpenLeavesTheScreenStopped) {
     RecordScreenRig rig;
     rig.transport.inputOpens = false;
-    rig.Click(rig.screen->Button(kArmed));
-    EXPECT_EQ(rig.state, kStopped);
-    EXPECT_TRUE(rig.screen->Button(kStopped)->On());
-    EXPECT_FALSE(rig.screen->Button(kArmed)->On());
+    rig.Click(rig.screen->Button(TransportState::Armed));
+    EXPECT_EQ(rig.state, TransportState::Stopped);
+    EXPECT_TRUE(rig.screen->Button(TransportState::Stopped)->On());
+    EXPECT_FALSE(rig.screen->Button(TransportState::Armed)->On());
     EXPECT_TRUE(rig.host.topMenusEnabled);
 }
 
 TEST_F(RecordScreenTest, KeysNineEightSevenDoWhatTheButtonsDo) {
     RecordScreenRig rig;
     rig.screen->KeyDown('9');
-    EXPECT_EQ(rig.state, kArmed);
+    EXPECT_EQ(rig.state, TransportState::Armed);
     rig.screen->KeyDown('8');
-    EXPECT_EQ(rig.state, kRecording);
+    EXPECT_EQ(rig.state, TransportState::Recording);
     rig.screen->KeyDown('9');
     EXPECT_EQ(rig.transport.markers, 1);
     rig.screen->KeyDown('7');
-    EXPECT_EQ(rig.state, kStopped);
+    EXPECT_EQ(rig.state, TransportState::Stopped);
     // Enter plays when stopped and stops when playing; 5 and 2 wind.
     rig.screen->KeyDown(kKeyEnter);
-    EXPECT_EQ(rig.state, kPlaying);
+    EXPECT_EQ(rig.state, TransportState::Playing);
     rig.screen->KeyDown('5');
-    EXPECT_EQ(rig.state, kFastForward);
-    EXPECT_TRUE(rig.screen->Button(kFastForward)->On());
+    EXPECT_EQ(rig.state, TransportState::FastForward);
+    EXPECT_TRUE(rig.screen->Button(TransportState::FastForward)->On());
     rig.screen->KeyDown(kKeyEnter);
-    EXPECT_EQ(rig.state, kStopped);
+    EXPECT_EQ(rig.state, TransportState::Stopped);
     EXPECT_EQ(ScreenKeyFromQt(Qt::Key_9), '9');
     EXPECT_EQ(ScreenKeyFromQt(Qt::Key_Return), kKeyEnter);
 }
@@ -131,7 +131,7 @@ TEST_F(RecordScreenTest, GainStopsAtFortyAndAFlippedScreenTurnsTheArrows) {
     flipped.screen->KeyDown(kKeyUp);
     EXPECT_EQ(flipped.transport.gain, 9);
     flipped.screen->KeyDown('9');  // only the arrows work on a flipped screen
-    EXPECT_EQ(flipped.state, kStopped);
+    EXPECT_EQ(flipped.state, TransportState::Stopped);
 }
 
 TEST_F(RecordScreenTest, BatteryAndTimeLeft) {

@@ -32,7 +32,7 @@ class RecordingHost : public ScreenHost {
     QRegion repainted;
 };
 
-class RecordingTransport : public Transport {
+class RecordingTransport : public TransportControl {
   public:
     void Bind(TransportView* v) override { view = v; }
     bool StartInput() override { return Call("start input"), inputOpens; }
