@@ -8,19 +8,13 @@
 
 #include "audio/input_processing.h"
 #include "platform/audio/audio_device.h"
+#include "project/project_state.h"
 #include "settings/settings.h"
 #include "ui/transport.h"
 
 namespace mora {
 
 struct AppState;
-
-// The project that is open now. Its folder ends in '/'; its file is folder + name + ".mpr".
-struct ProjectState {
-    std::string folder;
-    std::string name;
-    std::string text;  // the reporter's text, edited in the text editor
-};
 
 // Where the program hands project files to the project store: set up a fresh project from a
 // path (folder + name), load the current project's file, save it.

@@ -12,8 +12,6 @@ namespace mora {
 
 namespace {
 
-constexpr const char* kProjectExtension = ".mpr";
-
 bool FileExists(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/command.h"
+#include "cli/engine_commands.h"
 #include "platform/audio/audio_system.h"
 #include "platform/audio/sample_io.h"
 #include "platform/audio/wav_io.h"
@@ -101,6 +102,7 @@ int Play(const Args& args) {
         return kExitUsage;
     }
     const std::string& path = args.positional[0];
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".mpr") == 0) return PlayProject(args);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     struct stat st {};
     if (!file || ::fstat(fileno(file), &st) != 0) {
@@ -275,11 +277,13 @@ const CommandRegistrar kDevices{{
 
 const CommandRegistrar kPlay{{
     "play",
-    "FILE.wav",
+    "FILE.wav | PROJECT.mpr [--clip N | --all] [--from UNIT] [--ini FILE]",
     "Plays a 16- or 24-bit PCM WAV file through the default output, four buffers of 0.05 s\n"
-    "queued at a time, until the file ends.",
-    {},
-    {},
+    "queued at a time, until the file ends. A project is played as Mora's player does: the\n"
+    "selected clip (or clip N) from its crop begin (or level unit UNIT) to its crop end,\n"
+    "skipping its cuts; --all plays on through the rest of the clip list.",
+    {"clip", "from", "ini"},
+    {"all"},
     Play,
 }};
 

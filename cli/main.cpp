@@ -43,10 +43,13 @@ std::optional<std::string> ParseArgs(const Command& command, const std::vector<s
             name.resize(eq);
         }
         if (takes(command.valueOptions, name)) {
+            // A repeated option collects its values, separated by commas.
+            std::string& slot = args.values[name];
+            if (!slot.empty()) slot += ',';
             if (inlineValue) {
-                args.values[name] = *inlineValue;
+                slot += *inlineValue;
             } else if (i + 1 < words.size()) {
-                args.values[name] = words[++i];
+                slot += words[++i];
             } else {
                 return "--" + name + " needs a value";
             }
