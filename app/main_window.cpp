@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 
 #include "app/accelerators.h"
+#include "app/engine_transport.h"
 #include "app/menus.h"
 #include "app/not_built.h"
 #include "app/standin_transport.h"
@@ -116,7 +117,14 @@ void MainWindow::LoadSkin() {
 }
 
 void MainWindow::CreateScreens() {
-    if (!state_.transport) state_.transport = std::make_unique<StandInTransport>(state_);
+    if (!state_.transport) {
+        // Without sound devices (a window made on its own) the buttons only change state.
+        if (state_.audio) {
+            state_.transport = std::make_unique<EngineTransport>(state_, loop_);
+        } else {
+            state_.transport = std::make_unique<StandInTransport>(state_);
+        }
+    }
     RecorderEnv env;
     env.settings = &state_.settings;
     env.projectName = [this] { return state_.project.name; };

@@ -88,6 +88,8 @@ void MoraApp::Shutdown() {
     if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");
     SaveLastState(state_.lastState, state_.settings, state_.project.folder, state_.project.name,
                   ProgramFile("MoraSet.sup"));
+    // The engine stands on the devices, so it goes first.
+    state_.transport.reset();
     state_.audio.reset();
     NotBuilt("releasing publishing objects");
     // Last: an instance that asked this one to close waits for the link to go.

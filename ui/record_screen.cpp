@@ -297,23 +297,25 @@ void RecorderWWin::StepVolume(int delta) {
 
 void RecorderWWin::RefreshGainText() {
     if (!gainText_) return;
+    int knob = 0;
     if (transport_.HasInterface()) {
-        const double db = transport_.InterfaceGainDb();
-        gainText_->SetText(Format("%+2.0fdB", db));
-        if (gainKnob_) gainKnob_->SetValue(static_cast<uint32_t>(std::clamp(db, 0.0, 40.0) * 1638));
+        const int value = transport_.InterfaceGain();
+        gainText_->SetText(Format("%+2.0fdB", value * 0.5 - 96));
+        knob = (value - 126) * 512;
     } else {
         const int gain = transport_.RecordGain();
         gainText_->SetText(Format("%+2ddB", gain));
-        if (gainKnob_) gainKnob_->SetValue(static_cast<uint32_t>(std::clamp(gain, 0, 40) * 1638));
+        knob = gain * 65536 / 40;
     }
+    if (gainKnob_) gainKnob_->SetValue(static_cast<uint32_t>(std::clamp(knob, 0, 65535)));
 }
 
 void RecorderWWin::RefreshVolumeText() {
     if (!volumeText_ || !transport_.HasInterface()) return;
-    const double db = transport_.InterfaceVolumeDb();
-    volumeText_->SetText(Format("  %+2.0fdB", db));
+    const int value = transport_.InterfaceVolume();
+    volumeText_->SetText(Format("  %+2.0fdB", static_cast<double>(value - 121)));
     if (volumeKnob_) {
-        volumeKnob_->SetValue(static_cast<uint32_t>(std::clamp(db + 40.0, 0.0, 40.0) * 1638));
+        volumeKnob_->SetValue(static_cast<uint32_t>(std::clamp((value - 111) * 4096, 0, 65535)));
     }
 }
 

@@ -67,8 +67,9 @@ class TransportControl {
 
     // The external interface, when it was found at start-up.
     virtual bool HasInterface() const { return false; }
-    virtual double InterfaceGainDb() const { return 0; }
-    virtual double InterfaceVolumeDb() const { return 0; }
+    // The interface's gain (126 ... 254) and volume (111 ... 127) values.
+    virtual int InterfaceGain() const { return 126; }
+    virtual int InterfaceVolume() const { return 127; }
     virtual void StepInterfaceGain(int steps) { (void)steps; }
     virtual void StepInterfaceVolume(int steps) { (void)steps; }
     // The interface's input peak, 0 ... 32767.
