@@ -7,23 +7,14 @@
 #include <string>
 
 #include "audio/input_processing.h"
+#include "engine/engine.h"
+#include "engine/project_link.h"
 #include "platform/audio/audio_device.h"
 #include "project/project_state.h"
 #include "settings/settings.h"
 #include "ui/transport.h"
 
 namespace mora {
-
-struct AppState;
-
-// Where the program hands project files to the project store: set up a fresh project from a
-// path (folder + name), load the current project's file, save it.
-struct ProjectSlot {
-    std::function<void(AppState&, const std::string& path)> setUp;
-    std::function<void(AppState&)> load;
-    std::function<void(AppState&)> save;
-};
-ProjectSlot DefaultProjectSlot();
 
 enum ScreenIndex {
     kRecordScreen = 0,
@@ -47,13 +38,20 @@ struct ScreenBitmapPair {
     int second = 495;
 };
 
+// The audio engine and what it needs beside the program state (made by StartEngine).
+struct EngineHolder {
+    InternetState internet;
+    std::unique_ptr<ProjectLink> link;
+    std::unique_ptr<Engine> engine;
+};
+
 struct AppState {
     Settings settings;
     LastState lastState;
     bool settingsLoaded = false;
 
+    // The current project, its clip list and the current recording with its edit state.
     ProjectState project;
-    ProjectSlot projectSlot = DefaultProjectSlot();
 
     // The command line after the program name: a project path, or empty (or starting with a
     // blank) to bring a running instance forward.
@@ -68,6 +66,8 @@ struct AppState {
     // processing computed from the settings.
     std::unique_ptr<AudioSystem> audio;
     InputDsp inputDsp;
+    // Declared after the devices, so that it goes first.
+    EngineHolder engine;
 
     bool interfaceFound = false;
     int interfaceDevice = -1;

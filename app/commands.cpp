@@ -4,7 +4,11 @@
 
 #include "app/main_window.h"
 #include "app/not_built.h"
+#include "app/transport.h"
 #include "platform/trace.h"
+#include "project/editing.h"
+#include "project/project_store.h"
+#include "project/save_selection.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -20,18 +24,7 @@ struct PendingCommand {
 
 constexpr PendingCommand kPendingCommands[] = {
     {cmd::PublishClip, "publishing the clip"},
-    {cmd::OpenProject, "opening a project"},
-    {cmd::NewProject, "creating a new project"},
-    {cmd::Delete, "deleting the recording or project"},
-    {cmd::CropBegin, "cropping before the position"},
-    {cmd::CropEnd, "cropping after the position"},
-    {cmd::SaveSelection, "saving the selection"},
     {cmd::PublishClipList, "publishing the clip list"},
-    {cmd::OpenClip, "opening a recording"},
-    {cmd::CutBegin, "setting the start of a cut"},
-    {cmd::CutEnd, "cutting"},
-    {cmd::Mark, "inserting or deleting a marker"},
-    {cmd::CopyToClipEditor, "copying the selection into the clip list"},
     {cmd::ClipToFile, "publishing the clip to a file"},
     {cmd::ClipListToFile, "publishing the clip list to a file"},
     {cmd::FastClip, "fast publishing of the clip"},
@@ -59,6 +52,39 @@ void MainWindow::Command(int id) {
             if (state_.currentScreen == kClipEditorScreen) NotBuilt("clip list notification");
             return;
         case cmd::Nothing:
+            return;
+        case cmd::OpenProject:
+            MenuOpen(state_.project, state_.settings);
+            return;
+        case cmd::NewProject:
+            MenuNewProject(state_.project, state_.settings);
+            return;
+        case cmd::Delete:
+            MenuDelete(state_.project);
+            return;
+        case cmd::CropBegin:
+            if (state_.project.HasWaveformView()) CropBegin(state_.project);
+            return;
+        case cmd::CropEnd:
+            if (state_.project.HasWaveformView()) CropEnd(state_.project);
+            return;
+        case cmd::SaveSelection:
+            MenuSaveSelAs(state_.project, state_.settings);
+            return;
+        case cmd::OpenClip:
+            MenuOpenClip(state_.project);
+            return;
+        case cmd::CutBegin:
+            CutBegin(state_.project);
+            return;
+        case cmd::CutEnd:
+            CutEnd(state_.project);
+            return;
+        case cmd::Mark:
+            ToggleMark(state_.project);
+            return;
+        case cmd::CopyToClipEditor:
+            MenuCopyToClipEditor(state_.project);
             return;
         case cmd::InputOptions:
             ShowInputOptions();

@@ -30,36 +30,24 @@ class Commanding {
 
 }  // namespace
 
-EngineTransport::EngineTransport(AppState& state, EventLoop& loop)
-    : state_(state), link_(state.project) {
-    EngineFormat& format = state.project.format;
-    TakeSettings(format, state.settings);
-    format.externalInterface = state.interfaceFound;
-    format.levelShift = state.project.shift;
-    format.stereo = state.settings.RecordStereo != 0;
-    EngineContext context{loop,   *state.audio,   state.settings,         state.lastState,
-                          format, state.inputDsp, state.project.edit.rec, state.project.reader,
-                          link_,  internet_,      state.interfaceDevice,  {},
-                          {}};
-    engine_ = std::make_unique<Engine>(context);
-    engine_->events.stateChanged = [this] { OnStateChanged(); };
-    engine_->events.marker = [this](uint32_t number) { lastMarker_ = static_cast<int>(number); };
-    engine_->events.level = [this](uint8_t level) {
+EngineTransport::EngineTransport(AppState& state, Engine& engine) : state_(state), engine_(engine) {
+    engine_.events.stateChanged = [this] { OnStateChanged(); };
+    engine_.events.marker = [this](uint32_t number) { lastMarker_ = static_cast<int>(number); };
+    engine_.events.level = [this](uint8_t level) {
         if (!view_) return;
         view_->ShowLevels(level, level);
-        if (engine_->Saving()) view_->ShowTime(UnitsToMs(engine_->SavedBuffers()));
+        if (engine_.Saving()) view_->ShowTime(UnitsToMs(engine_.SavedBuffers()));
     };
-    engine_->events.position = [this](int32_t shown) {
-        if (view_ && engine_->Playing()) view_->ShowTime(UnitsToMs(std::max(shown, 0)));
+    engine_.events.position = [this](int32_t shown) {
+        if (view_ && engine_.Playing()) view_->ShowTime(UnitsToMs(std::max(shown, 0)));
     };
 }
 
 EngineTransport::~EngineTransport() {
-    engine_->events = {};
-    engine_->SetShuttingDown();
-    engine_->StopInput();
-    engine_->CloseInput();
-    engine_->ExitPlaying();
+    engine_.events.stateChanged = nullptr;
+    engine_.events.marker = nullptr;
+    engine_.events.level = nullptr;
+    engine_.events.position = nullptr;
 }
 
 uint64_t EngineTransport::UnitsToMs(uint64_t units) const {
@@ -76,67 +64,77 @@ void EngineTransport::OnStateChanged() {
     const TransportState shown = state_.transportState;
     const bool inputEnded =
         (shown == TransportState::Armed || shown == TransportState::Recording) &&
-        !engine_->InputRunning();
+        !engine_.InputRunning();
     const bool playEnded =
         (shown == TransportState::Playing || shown == TransportState::FastForward ||
          shown == TransportState::Rewind) &&
-        !engine_->Playing();
+        !engine_.Playing();
     if (inputEnded || playEnded) view_->TransportEnded();
 }
 
 bool EngineTransport::StartInput() {
     Commanding c(commanding_);
-    return engine_->StartInput() == 0;
+    engine_.SetTransport(kArmed);
+    if (engine_.StartInput() == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
 }
 
 void EngineTransport::StopInput() {
     Commanding c(commanding_);
-    engine_->StopInput();
+    engine_.StopInput();
+    engine_.SetTransport(kStopped);
 }
 
 void EngineTransport::StartSaving() {
     Commanding c(commanding_);
     lastMarker_ = 0;
-    engine_->RequestSaving();
+    engine_.SetTransport(kRecording);
+    engine_.RequestSaving();
 }
 
 void EngineTransport::StopSaving() {
     // Saving ends, and the recording joins the project, when the last buffer is back.
     Commanding c(commanding_);
-    engine_->StopInput();
+    engine_.StopInput();
+    engine_.SetTransport(kStopped);
 }
 
 int EngineTransport::InsertMarker() {
     Commanding c(commanding_);
     const int before = lastMarker_;
-    engine_->InsertMarker();
+    engine_.InsertMarker();
     return lastMarker_ != before ? lastMarker_ : 0;
 }
 
 bool EngineTransport::CanPlay() {
     const ProjectState& project = state_.project;
-    return project.reader && !engine_->InputRunning() &&
-           engine_->ReadPosition() < static_cast<int32_t>(engine_->PlayEnd());
+    return project.reader && !engine_.InputRunning() &&
+           engine_.ReadPosition() < static_cast<int32_t>(engine_.PlayEnd());
 }
 
-void EngineTransport::StartPlaying() {
+bool EngineTransport::StartPlaying() {
     Commanding c(commanding_);
-    if (engine_->Playing()) engine_->StopPlaying();
-    engine_->SetTransport(kPlaying);
+    if (engine_.Playing()) engine_.StopPlaying();
+    engine_.SetTransport(kPlaying);
     StepVolume(0);
-    engine_->StartPlaying(2);
+    if (engine_.StartPlaying(state_.project.format.channels) == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
 }
 
 void EngineTransport::StopPlaying() {
     Commanding c(commanding_);
-    engine_->StopPlaying();
-    engine_->SetTransport(kStopped);
+    engine_.StopPlaying();
+    engine_.SetTransport(kStopped);
 }
 
-void EngineTransport::StartWinding(int direction) {
+bool EngineTransport::StartWinding(int direction) {
     Commanding c(commanding_);
-    engine_->Wind(direction > 0);
-    if (!engine_->Playing()) engine_->StartPlaying(2);
+    engine_.Wind(direction > 0);
+    if (engine_.Playing() || engine_.StartPlaying(state_.project.format.channels) == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
 }
 
 int EngineTransport::RecordGain() const {
@@ -144,7 +142,7 @@ int EngineTransport::RecordGain() const {
 }
 
 void EngineTransport::StepGain(int delta) {
-    engine_->GainStep(delta);
+    engine_.GainStep(delta);
 }
 
 int EngineTransport::PlayVolume() const {

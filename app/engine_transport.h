@@ -3,24 +3,17 @@
 // the recorder and the player, and the engine's levels, saved buffers and play position reach
 // the screen that is bound.
 
-#include <memory>
-
 #include "app/app_state.h"
 #include "engine/engine.h"
-#include "engine/project_link.h"
-#include "net/ftp_stream.h"
-#include "platform/event_loop.h"
 #include "ui/transport.h"
 
 namespace mora {
 
 class EngineTransport : public TransportControl {
   public:
-    // `state.audio` must be open; the engine records into and plays from `state.project`.
-    EngineTransport(AppState& state, EventLoop& loop);
+    // The engine records into and plays from `state.project`; it must outlive this object.
+    EngineTransport(AppState& state, Engine& engine);
     ~EngineTransport() override;
-
-    Engine& EngineOf() { return *engine_; }
 
     void Bind(TransportView* view) override;
     bool StartInput() override;
@@ -29,9 +22,9 @@ class EngineTransport : public TransportControl {
     void StopSaving() override;
     int InsertMarker() override;
     bool CanPlay() override;
-    void StartPlaying() override;
+    bool StartPlaying() override;
     void StopPlaying() override;
-    void StartWinding(int direction) override;
+    bool StartWinding(int direction) override;
 
     int RecordGain() const override;
     void StepGain(int delta) override;
@@ -41,18 +34,16 @@ class EngineTransport : public TransportControl {
     bool HasInterface() const override { return state_.interfaceFound; }
     int InterfaceGain() const override { return state_.lastState.InterfaceGain; }
     int InterfaceVolume() const override { return state_.lastState.InterfaceVolume; }
-    void StepInterfaceGain(int steps) override { engine_->MaycomGainStep(steps); }
-    void StepInterfaceVolume(int steps) override { engine_->MaycomVolumeStep(steps); }
-    int InterfaceInputLevel() override { return static_cast<int>(engine_->MaycomPeak()); }
+    void StepInterfaceGain(int steps) override { engine_.MaycomGainStep(steps); }
+    void StepInterfaceVolume(int steps) override { engine_.MaycomVolumeStep(steps); }
+    int InterfaceInputLevel() override { return static_cast<int>(engine_.MaycomPeak()); }
 
   private:
     void OnStateChanged();
     uint64_t UnitsToMs(uint64_t units) const;
 
     AppState& state_;
-    InternetState internet_;
-    ProjectLink link_;
-    std::unique_ptr<Engine> engine_;
+    Engine& engine_;
     TransportView* view_ = nullptr;
     int lastMarker_ = 0;
     // Set while the screen itself asks for a change, so only changes the engine makes by

@@ -15,6 +15,8 @@
 #include "app/standin_transport.h"
 #include "platform/program_dir.h"
 #include "platform/system_facts.h"
+#include "project/editing.h"
+#include "project/project_store.h"
 #include "ui/artwork.h"
 #include "ui/record_screen.h"
 
@@ -81,6 +83,12 @@ MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(
     area_ = new ScreenArea(*this);
     setCentralWidget(area_);
 
+    // The project's operations tell the screens through these; Destroy takes them back.
+    ProjectHooks& hooks = state_.project.hooks;
+    hooks.refreshScreens = [this] { area_->update(); };
+    hooks.refreshButtons = [this] { area_->update(); };
+    hooks.waveformView = [this] { return state_.currentScreen == kEditorScreen; };
+
     BuildMainMenu(*menuBar(), state_.settings.LiteLayout != 0);
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
         if (action->isSeparator() || !action->data().isValid()) return;
@@ -118,9 +126,9 @@ void MainWindow::LoadSkin() {
 
 void MainWindow::CreateScreens() {
     if (!state_.transport) {
-        // Without sound devices (a window made on its own) the buttons only change state.
-        if (state_.audio) {
-            state_.transport = std::make_unique<EngineTransport>(state_, loop_);
+        // Without an engine (a window made on its own) the buttons only change state.
+        if (state_.engine.engine) {
+            state_.transport = std::make_unique<EngineTransport>(state_, *state_.engine.engine);
         } else {
             state_.transport = std::make_unique<StandInTransport>(state_);
         }
@@ -238,10 +246,10 @@ void MainWindow::CloseTextEditor() {
     ProjectState& project = state_.project;
     if (!text.empty() && text != project.text) {
         project.text = text;
-        state_.projectSlot.save(state_);
+        SaveProject(state_.project);
     } else if (text.empty() && !project.text.empty()) {
         project.text.clear();
-        state_.projectSlot.save(state_);
+        SaveProject(state_.project);
     }
     delete textEdit_;
     textEdit_ = nullptr;
@@ -258,13 +266,15 @@ void MainWindow::CloseTextEditor() {
 void MainWindow::PrepareEditPopup() {
     QAction* mark = Item(cmd::Mark);
     if (!mark) return;
-    const bool onMarker = playPositionOnMarker && playPositionOnMarker();
+    const bool onMarker =
+        playPositionOnMarker ? playPositionOnMarker() : CursorOnMarker(state_.project);
     mark->setText(onMarker ? "Delete marker" : "Mark");
 }
 
 void MainWindow::Destroy() {
     if (destroyed_) return;
     destroyed_ = true;
+    state_.project.hooks = {};
     if (timerStarted_) loop_.StopTimer(kScreenTimer);
     state_.quitting = true;
     if (RecordWWin* record = RecordScreen();

@@ -8,8 +8,11 @@
 #include "app/audio_startup.h"
 #include "app/not_built.h"
 #include "app/startup.h"
+#include "app/transport.h"
+#include "engine/recovery.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
+#include "project/project_store.h"
 
 namespace mora {
 
@@ -49,9 +52,13 @@ bool MoraApp::InitInstance() {
     const QRect display = screen ? screen->geometry() : QRect(0, 0, 0, 0);
     state_.screenBitmaps = ChooseScreenBitmaps(state_.settings, display.width(), display.height());
 
-    NotBuilt("codecs and audio engine at 44100 Hz");
-    state_.projectSlot.setUp(state_, state_.settings.NewProjectPath);
+    InitProject(state_.project, state_.settings);
     ChooseStartupProject(state_);
+    StartEngine(state_, state_.engine, loop_);
+    // A recording that a crash interrupted joins the project, and the reporter hears of it once.
+    if (auto recovered = RecoverInterruptedRecording(state_.project))
+        Ui().MessageBox("Mora Edit", RecoveredText(*recovered, state_.project.shift),
+                        MsgIcon::Information, MsgButtons::Ok);
     state_.clientSize = ReadClientSize(ProgramFile("size.txt"));
 
     window_ = std::make_unique<MainWindow>(state_, loop_);
@@ -83,13 +90,14 @@ void MoraApp::Shutdown() {
         return;
     }
     if (window_) window_->Destroy();  // keeps the text being edited
-    state_.projectSlot.save(state_);
+    // The screens' transport stands on the engine, and the engine on the devices.
+    state_.transport.reset();
+    StopEngine(state_.engine);
+    SaveProject(state_.project);
     window_.reset();
     if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");
     SaveLastState(state_.lastState, state_.settings, state_.project.folder, state_.project.name,
                   ProgramFile("MoraSet.sup"));
-    // The engine stands on the devices, so it goes first.
-    state_.transport.reset();
     state_.audio.reset();
     NotBuilt("releasing publishing objects");
     // Last: an instance that asked this one to close waits for the link to go.
@@ -115,9 +123,8 @@ void MoraApp::OnInstanceRequest(const std::string& request) {
         const std::string path = request.substr(5);
         loop_.Post([this, path] {
             if (window_ && window_->TextEditorOpen()) window_->CloseTextEditor();
-            state_.projectSlot.save(state_);
-            SetProjectFromPath(state_, path);
-            state_.projectSlot.load(state_);
+            SaveProject(state_.project);
+            OpenProjectFile(state_.project, state_.settings, path);
             OnInstanceRequest("activate");
         });
     } else {

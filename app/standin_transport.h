@@ -19,9 +19,9 @@ class StandInTransport : public TransportControl {
     void StopSaving() override {}
     int InsertMarker() override { return ++markers_; }
     bool CanPlay() override { return false; }
-    void StartPlaying() override {}
+    bool StartPlaying() override { return false; }
     void StopPlaying() override {}
-    void StartWinding(int) override {}
+    bool StartWinding(int) override { return false; }
 
     int RecordGain() const override;
     void StepGain(int delta) override;

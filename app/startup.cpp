@@ -6,6 +6,7 @@
 #include "app/not_built.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
+#include "project/project_store.h"
 #include "settings/ini_store.h"
 
 namespace mora {
@@ -106,14 +107,14 @@ void SetProjectFromPath(AppState& state, const std::string& path) {
 void ChooseStartupProject(AppState& state) {
     if (IsProjectPathArgument(state.commandLine)) {
         SetProjectFromPath(state, state.commandLine);
-        state.projectSlot.load(state);
+        LoadProject(state.project, state.settings);
         return;
     }
     ProjectState& project = state.project;
     switch (state.settings.StartupProject) {
         case 1:
             if (FileExists(ProjectFile(project.folder, project.name)))
-                state.projectSlot.load(state);
+                LoadProject(project, state.settings);
             break;
         case 2: {
             if (!FileExists(ProjectFile(project.folder, project.name))) break;
@@ -123,7 +124,7 @@ void ChooseStartupProject(AppState& state) {
                 if (!FileExists(path + kProjectExtension)) break;
             }
             state.settings.NewProjectPath = path;
-            state.projectSlot.setUp(state, path);
+            InitProject(project, state.settings);
             break;
         }
         case 3: {
@@ -131,7 +132,7 @@ void ChooseStartupProject(AppState& state) {
             if (FileExists(ProjectFile(last.LastProjectFolder, last.LastProjectName))) {
                 project.folder = last.LastProjectFolder;
                 project.name = last.LastProjectName;
-                state.projectSlot.load(state);
+                LoadProject(project, state.settings);
             }
             break;
         }

@@ -65,7 +65,12 @@ int Show(const Args& args) {
     Settings settings;
     LoadCliSettings(args, settings);
     ProjectState state;
-    SplitPath(AbsolutePath(args.positional[0]), state.folder, state.name);
+    const std::string path = AbsolutePath(args.positional[0]);
+    if (!Exists(path)) {
+        std::fprintf(stderr, "%s: no such project file\n", path.c_str());
+        return kExitFailed;
+    }
+    SplitPath(path, state.folder, state.name);
     const auto data = ReadCurrentProjectFile(state);
     if (!data) return kExitFailed;
     TakeProjectFile(state, settings, *data, false);

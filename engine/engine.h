@@ -190,6 +190,8 @@ class Engine {
     const VuCut* CutHolding(int32_t unit) const;
 
     void StateChanged() {
+        // Recording or playing that ended by itself leaves the transport stopped.
+        if (!inputRunning_ && !saving_ && countdown_ == 0 && !playing_) transport_ = kStopped;
         c_.project.EngineBusy(inputRunning_ || saving_, playing_);
         Notify(events.stateChanged);
     }

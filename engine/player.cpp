@@ -94,7 +94,10 @@ int Engine::StartPlaying(int channels) {
     if (output_ && output_->Format().channels != channels) ExitPlaying();
     if (!output_) {
         PcmFormat pcm{OutputRate(c_.format), static_cast<uint16_t>(channels), 16};
-        auto done = [this](AudioBuffer& b) { OnOutputBuffer(b); };
+        std::weak_ptr<bool> alive = alive_;
+        auto done = [this, alive](AudioBuffer& b) {
+            if (alive.lock()) OnOutputBuffer(b);
+        };
         if (int rc = c_.audio.OpenOutput(kDefaultDevice, pcm, done, output_); rc != kAudioOk) {
             Trace("waveOutOpen: %s", AudioErrorText(rc).c_str());
             output_.reset();

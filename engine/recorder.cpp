@@ -77,7 +77,10 @@ int Engine::OpenCardInput(uint32_t& bufferLength) {
     // The card names the 88.2 kHz class 88100; the files say what it is.
     c_.format.recordingRate = rate == 88100 ? 88200 : rate;
     PcmFormat pcm{rate, static_cast<uint16_t>(channels), static_cast<uint16_t>(c_.format.width)};
-    auto done = [this](AudioBuffer& b) { OnInputBuffer(b); };
+    std::weak_ptr<bool> alive = alive_;
+    auto done = [this, alive](AudioBuffer& b) {
+        if (alive.lock()) OnInputBuffer(b);
+    };
     if (card->OpenInput(pcm, done, input_) != kAudioOk) {
         input_.reset();
         ReportError("waveInOpen");
@@ -140,7 +143,10 @@ int Engine::StartInput() {
         c_.format.recordingRate = c_.interfaceDevice >= 0 ? 48000 : 44100;
         bufferLength = InputBufferLength();
         PcmFormat pcm{c_.format.recordingRate, static_cast<uint16_t>(c_.format.stereo ? 2 : 1), 16};
-        auto done = [this](AudioBuffer& b) { OnInputBuffer(b); };
+        std::weak_ptr<bool> alive = alive_;
+        auto done = [this, alive](AudioBuffer& b) {
+            if (alive.lock()) OnInputBuffer(b);
+        };
         if (int rc = c_.audio.OpenInput(kDefaultDevice, pcm, done, input_); rc != kAudioOk) {
             Trace("waveInOpen: %s", AudioErrorText(rc).c_str());
             input_.reset();

@@ -204,6 +204,12 @@ void ToggleMark(ProjectState& state) {
     state.RefreshButtons();
 }
 
+bool CursorOnMarker(const ProjectState& state) {
+    const RecordingEdit& rec = state.edit.rec;
+    return std::binary_search(rec.markers.begin(), rec.markers.begin() + rec.markerCount,
+                              state.edit.cursor);
+}
+
 void UndoRedoMarker(ProjectState& state) {
     EditState& edit = state.edit;
     if (edit.undo.type != kUndoNone) {

@@ -33,6 +33,8 @@ void MoveCutEnd(ProjectState& state, bool end, uint32_t position);
 // Selects the cut whose begin or end the cursor has landed on (−1 for none).
 void SelectCut(ProjectState& state, int32_t index);
 void ToggleMark(ProjectState& state);
+// Whether a marker lies at the cursor ("Mark" then deletes it: "Delete marker").
+bool CursorOnMarker(const ProjectState& state);
 void UndoRedoMarker(ProjectState& state);
 void UndoRedoCut(ProjectState& state);
 

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -240,6 +240,9 @@ void InitProject(ProjectState& state, const Settings& settings) {
 }
 
 std::optional<ProjectFileData> ReadCurrentProjectFile(const ProjectState& state) {
+    // A project whose list is empty has no file: finding none is no error.
+    struct stat st {};
+    if (::stat(ProjectFilePath(state).c_str(), &st) != 0 && errno == ENOENT) return std::nullopt;
     JStreamFile file(ProjectFilePath(state), true);
     if (!file.IsReadable()) return std::nullopt;
     ProjectFileData data;

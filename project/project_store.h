@@ -38,7 +38,8 @@ void InitProject(ProjectState& state, const Settings& settings);
 // recording is gone are dropped.
 bool LoadProject(ProjectState& state, const Settings& settings);
 
-// The two halves of LoadProject. The file's contents, or nothing when it is refused (reported).
+// The two halves of LoadProject. The file's contents, or nothing when it is refused (reported)
+// or missing (silently: a project with an empty list has no file).
 std::optional<ProjectFileData> ReadCurrentProjectFile(const ProjectState& state);
 // Takes a project file's contents: format, the entries with the project's folder (refreshed;
 // those whose recording is gone are dropped), text and images. With `open`, the selected clip

@@ -109,7 +109,7 @@ void RecorderWWin::OnPlay(bool) {
     // While recording the engine would refuse playback: the press does nothing.
     if (state_ == TransportState::Recording || !transport_.CanPlay()) return;
     if (state_ != TransportState::Playing) SetTransportState(TransportState::Playing);
-    transport_.StartPlaying();
+    if (!transport_.StartPlaying()) SetTransportState(TransportState::Stopped);
 }
 
 void RecorderWWin::OnStop(bool pressed) {
@@ -154,7 +154,7 @@ void RecorderWWin::OnWind(int direction, bool) {
     }
     if (!transport_.CanPlay()) return;
     SetTransportState(wind);
-    transport_.StartWinding(direction);
+    if (!transport_.StartWinding(direction)) SetTransportState(TransportState::Stopped);
 }
 
 void RecorderWWin::TransportEnded() {

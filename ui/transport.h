@@ -49,11 +49,11 @@ class TransportControl {
 
     // No long operation runs and the play position lies before the end.
     virtual bool CanPlay() = 0;
-    // Starts playback at the play position with the current volume.
-    virtual void StartPlaying() = 0;
+    // Starts playback at the play position with the current volume; false when it did not.
+    virtual bool StartPlaying() = 0;
     virtual void StopPlaying() = 0;
-    // +1 fast forward, -1 rewind.
-    virtual void StartWinding(int direction) = 0;
+    // +1 fast forward, -1 rewind; false when playback did not start.
+    virtual bool StartWinding(int direction) = 0;
     // Moves the play position to the other remembered position.
     virtual void SwapPosition() {}
     // With the reduced layout: the previous (-1) or next (+1) clip.

@@ -8,6 +8,8 @@
 
 #include "app/mora_app.h"
 #include "platform/program_dir.h"
+#include "project/project_file.h"
+#include "stream/jstream_file.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
@@ -99,20 +101,33 @@ TEST_F(SingleInstanceTest, ASecondStartWithAPathReplacesTheFirstAndOpensThatProj
 }
 
 TEST_F(SingleInstanceTest, AnOpenRequestSwitchesTheProjectAfterSavingTheCurrentOne) {
-    std::vector<std::string> events;  // outlives the program, which saves once more at its end
+    test::TempDir work;
+    {
+        JStreamFile storm(work.File("Storm.mpr"), false);
+        ProjectFileData data;
+        data.text = "Storm warning.";
+        WriteProjectFile(storm, data);
+    }
     MoraApp first("");
     ASSERT_TRUE(first.InitInstance());
-    first.State().projectSlot.save = [&](AppState& s) {
-        events.push_back("save " + s.project.name);
-    };
-    first.State().projectSlot.load = [&](AppState& s) {
-        events.push_back("load " + s.project.folder + s.project.name);
-    };
-    auto reply = std::async(std::launch::async,
-                            [] { return SendInstanceRequest("MoraEdit", "open /news/Storm.mpr"); });
-    ASSERT_TRUE(test::PumpUntil([&] { return events.size() == 2; }));
+    ProjectState& project = first.State().project;
+    project.folder = work.Path();
+    project.name = "Flood";
+    project.text = "Water rose overnight.";
+    ClipEntry entry;
+    entry.folder = work.Path();
+    entry.name = "Flood00";
+    project.clips.entries.push_back(entry);
+    const std::string request = "open " + work.File("Storm.mpr");
+    auto reply =
+        std::async(std::launch::async, [&] { return SendInstanceRequest("MoraEdit", request); });
+    ASSERT_TRUE(test::PumpUntil([&] { return project.name == "Storm"; }));
     EXPECT_EQ(reply.get(), InstanceReply::Answered);
-    EXPECT_EQ(events, (std::vector<std::string>{"save ", "load /news/Storm"}));
+    EXPECT_EQ(project.text, "Storm warning.");
+    JStreamFile flood(work.File("Flood.mpr"), true);
+    ProjectFileData saved;
+    ASSERT_EQ(ReadProjectFile(flood, saved), ProjectFileStatus::Ok);
+    EXPECT_EQ(saved.text, "Water rose overnight.");
 }
 
 }  // namespace

@@ -3,17 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+
 #include <QDialog>
 #include <QDir>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdio>
+#include <optional>
 
 #include "app/menus.h"
 #include "app/mora_app.h"
 #include "platform/program_dir.h"
+#include "project/project_file.h"
 #include "settings/ini_store.h"
+#include "stream/jstream_file.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
@@ -33,8 +38,21 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         test::TestApp();
-        state.project = {"/home/reporter/", "Flood", "Water rose overnight."};
-        state.projectSlot.save = [this](AppState& s) { savedTexts.push_back(s.project.text); };
+        state.project.folder = dir.Path();
+        state.project.name = "Flood";
+        state.project.text = "Water rose overnight.";
+        // A project file exists only while the list has an entry.
+        ClipEntry entry;
+        entry.folder = dir.Path();
+        entry.name = "Flood00";
+        state.project.clips.entries.push_back(entry);
+    }
+    // The text of the project file on disk; nothing when there is no file.
+    std::optional<std::string> SavedText() {
+        JStreamFile file(dir.File("Flood.mpr"), true);
+        ProjectFileData data;
+        if (!file.IsReadable() || ReadProjectFile(file, data) != ProjectFileStatus::Ok) return {};
+        return data.text;
     }
     MainWindow& Make() {
         window = std::make_unique<MainWindow>(state, loop);
@@ -46,10 +64,10 @@ class MainWindowTest : public ::testing::Test {
     bool Checked(int id) { return window->Item(id)->isChecked(); }
     bool Enabled(int id) { return window->Item(id)->isEnabled(); }
 
+    test::TempDir dir;
     AppState state;
     ManualEventLoop loop;
     std::unique_ptr<MainWindow> window;
-    std::vector<std::string> savedTexts;
     int quitRequests = 0;
 };
 
@@ -113,21 +131,22 @@ TEST_F(MainWindowTest, TextEditorShowsKeepsAndSavesTheProjectText) {
     EXPECT_FALSE(w.TextEditorOpen());
     EXPECT_EQ(state.previousScreen, kTextEditorScreen);
     EXPECT_EQ(state.project.text, "Water rose overnight.\nRoads closed.");
-    EXPECT_EQ(savedTexts, std::vector<std::string>{"Water rose overnight.\nRoads closed."});
+    EXPECT_EQ(SavedText(), "Water rose overnight.\nRoads closed.");
     EXPECT_FALSE(Checked(cmd::EditText));
     EXPECT_TRUE(Checked(cmd::Record));
     EXPECT_TRUE(Enabled(cmd::PublishClip));
     EXPECT_FALSE(Enabled(cmd::PublishClipList));
 
     // Unchanged text is not saved again; emptied text is cleared and saved.
+    std::remove(dir.File("Flood.mpr").c_str());
     w.OpenTextEditor();
     w.CloseTextEditor();
-    EXPECT_EQ(savedTexts.size(), 1u);
+    EXPECT_EQ(SavedText(), std::nullopt);
     w.OpenTextEditor();
     w.TextEdit()->clear();
     w.CloseTextEditor();
     EXPECT_EQ(state.project.text, "");
-    EXPECT_EQ(savedTexts.size(), 2u);
+    EXPECT_EQ(SavedText(), "");
 }
 
 TEST_F(MainWindowTest, TextEditorFollowsTheWindowSizeAndKeepsItsTextWhenTheWindowGoes) {

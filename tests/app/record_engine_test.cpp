@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/main_window.h"
+#include "app/transport.h"
 #include "platform/audio/audio_system.h"
 #include "platform/audio/wav_io.h"
 #include "platform/program_dir.h"
@@ -43,6 +44,7 @@ class RecordEngineTest : public ::testing::Test {
         state.settings.RecordMp2 = 0;
         TakeFormatFromSettings(state.project, state.settings);
         StartNewProject(state.project, state.settings, dir.File("Flood.mpr"));
+        StartEngine(state, state.engine, loop);
         window = std::make_unique<MainWindow>(state, loop);
         window->SetClientSize({480, 540});
         window->show();
@@ -50,6 +52,7 @@ class RecordEngineTest : public ::testing::Test {
     void TearDown() override {
         window.reset();
         state.transport.reset();
+        StopEngine(state.engine);
         SetProgramDir("");
     }
     void Click(TransportState which) {

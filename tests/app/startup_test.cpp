@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "platform/program_dir.h"
+#include "project/project_file.h"
+#include "project/project_store.h"
 #include "settings/ini_store.h"
+#include "stream/jstream_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -42,51 +45,47 @@ TEST(ClientSize, KeysAreReadAndWrittenBackNormalised) {
     }
 }
 
-// A fresh state whose project slot records what it was asked to do.
+// A fresh state on the default project "Report"; a project file's text tells that it was
+// loaded.
 class StartupProjectTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        state.projectSlot.load = [this](AppState& s) {
-            loaded.push_back(s.project.folder + s.project.name);
-        };
-        auto setUp = state.projectSlot.setUp;
-        state.projectSlot.setUp = [this, setUp](AppState& s, const std::string& path) {
-            setUps.push_back(path);
-            setUp(s, path);
-        };
         state.settings.NewProjectPath = dir.File("Report");
-        state.projectSlot.setUp(state, state.settings.NewProjectPath);
-        setUps.clear();
+        InitProject(state.project, state.settings);
     }
-    void Touch(const std::string& name) { test::WriteFileText(dir.File(name), "x"); }
+    void Touch(const std::string& name) {
+        JStreamFile file(dir.File(name), false);
+        ProjectFileData data;
+        data.text = "text of " + name;
+        WriteProjectFile(file, data);
+    }
+    std::string Loaded() const { return state.project.text; }
 
     test::TempDir dir;
     AppState state;
-    std::vector<std::string> loaded;
-    std::vector<std::string> setUps;
 };
 
 TEST_F(StartupProjectTest, OverwriteDefaultNeverLoads) {
     Touch("Report.mpr");
     state.settings.StartupProject = 0;
     ChooseStartupProject(state);
-    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(Loaded(), "");
     EXPECT_EQ(state.project.folder + state.project.name, dir.File("Report"));
 }
 
 TEST_F(StartupProjectTest, LoadDefaultOnlyWhenItsFileExists) {
     state.settings.StartupProject = 1;
     ChooseStartupProject(state);
-    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(Loaded(), "");
     Touch("Report.mpr");
     ChooseStartupProject(state);
-    EXPECT_EQ(loaded, std::vector<std::string>{dir.File("Report")});
+    EXPECT_EQ(Loaded(), "text of Report.mpr");
 }
 
 TEST_F(StartupProjectTest, CreateUniqueCountsPastExistingNames) {
     state.settings.StartupProject = 2;
     ChooseStartupProject(state);  // no default file yet: the default stays
-    EXPECT_TRUE(setUps.empty());
+    EXPECT_EQ(state.project.name, "Report");
     EXPECT_EQ(state.settings.NewProjectPath, dir.File("Report"));
 
     Touch("Report.mpr");
@@ -94,10 +93,10 @@ TEST_F(StartupProjectTest, CreateUniqueCountsPastExistingNames) {
     Touch("Report3-.mpr");
     ChooseStartupProject(state);
     EXPECT_EQ(state.settings.NewProjectPath, dir.File("Report2-"));
-    EXPECT_EQ(setUps, std::vector<std::string>{dir.File("Report2-")});
     EXPECT_EQ(state.project.folder, dir.Path());
     EXPECT_EQ(state.project.name, "Report2-");
-    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(state.project.recording.name, "Report2-00");
+    EXPECT_EQ(Loaded(), "");
 }
 
 TEST_F(StartupProjectTest, LoadLastUsedOnlyWhenItsFileExists) {
@@ -105,31 +104,30 @@ TEST_F(StartupProjectTest, LoadLastUsedOnlyWhenItsFileExists) {
     state.lastState.LastProjectFolder = dir.Path();
     state.lastState.LastProjectName = "Monday";
     ChooseStartupProject(state);
-    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(Loaded(), "");
     EXPECT_EQ(state.project.name, "Report");
 
     Touch("Monday.mpr");
     ChooseStartupProject(state);
-    EXPECT_EQ(loaded, std::vector<std::string>{dir.File("Monday")});
+    EXPECT_EQ(Loaded(), "text of Monday.mpr");
     EXPECT_EQ(state.project.name, "Monday");
 }
 
 TEST_F(StartupProjectTest, CommandLinePathWinsOverTheRule) {
     state.settings.StartupProject = 2;
     Touch("Report.mpr");
-    state.commandLine = "/home/reporter/news/Flood.mpr";
+    Touch("Flood.mpr");
+    state.commandLine = dir.File("Flood.mpr");
     ChooseStartupProject(state);
-    EXPECT_EQ(state.project.folder, "/home/reporter/news/");
+    EXPECT_EQ(state.project.folder, dir.Path());
     EXPECT_EQ(state.project.name, "Flood");
-    EXPECT_EQ(loaded, std::vector<std::string>{"/home/reporter/news/Flood"});
-    EXPECT_TRUE(setUps.empty());
+    EXPECT_EQ(Loaded(), "text of Flood.mpr");
 
     // A leading blank means "no path": the rule applies.
-    loaded.clear();
-    state.commandLine = " /home/reporter/news/Flood.mpr";
-    state.projectSlot.setUp(state, dir.File("Report"));
+    state.commandLine = " " + dir.File("Flood.mpr");
+    InitProject(state.project, state.settings);
     ChooseStartupProject(state);
-    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(Loaded(), "");
     EXPECT_EQ(state.project.name, "Report1-");
 }
 

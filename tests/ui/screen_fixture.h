@@ -41,9 +41,11 @@ class RecordingTransport : public TransportControl {
     void StopSaving() override { Call("stop saving"); }
     int InsertMarker() override { return Call("marker"), ++markers; }
     bool CanPlay() override { return canPlay; }
-    void StartPlaying() override { Call("start playing"); }
+    bool StartPlaying() override { return Call("start playing"), true; }
     void StopPlaying() override { Call("stop playing"); }
-    void StartWinding(int direction) override { Call(direction > 0 ? "forward" : "rewind"); }
+    bool StartWinding(int direction) override {
+        return Call(direction > 0 ? "forward" : "rewind"), true;
+    }
     void SwapPosition() override { Call("swap position"); }
     int RecordGain() const override { return gain; }
     void StepGain(int delta) override { gain = std::clamp(gain + delta, 0, 40); }
