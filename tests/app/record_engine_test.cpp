@@ -89,6 +89,15 @@ TEST_F(RecordEngineTest, ArmRecordMarkStopMakesARecordingInTheProject) {
     EXPECT_EQ(state.project.edit.rec.markerCount, 1u);
     EXPECT_TRUE(test::FileExists(dir.File("Flood.mpr")));
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+
+    // The new recording plays to its end, and the screen goes back to stopped by itself.
+    Click(TransportState::Playing);
+    EXPECT_EQ(state.transportState, TransportState::Playing);
+    loop.Advance(500);
+    EXPECT_EQ(window->RecordScreen()->Time()->Text().substr(0, 8), "  0m:00s");
+    loop.Advance(3000);
+    EXPECT_EQ(state.transportState, TransportState::Stopped);
+    EXPECT_TRUE(window->RecordScreen()->Button(TransportState::Stopped)->On());
 }
 
 TEST_F(RecordEngineTest, ShortcutsAndKeysReachTheRecordScreen) {
