@@ -95,6 +95,13 @@ TEST_F(SkinTest, PicturesAreDrawnAtTheDevicePixelRatio) {
         EXPECT_EQ(p.deviceIndependentSize().toSize(), SkinBitmapSize(n)) << n;
         EXPECT_EQ(p.size(), SkinBitmapSize(n) * 2) << n;
     }
+    // The screens' pictures, for a person to look at.
+    const QString artifacts = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    if (artifacts.isEmpty()) return;
+    std::filesystem::create_directories(artifacts.toStdString());
+    for (int n : {490, 491, 492, 493, 496, 497, 498, 499, 520}) {
+        EXPECT_TRUE(skin.Bitmap(n).save(artifacts + QString("/picture-%1.png").arg(n)));
+    }
 }
 
 // A screen with a toggle over a knob: presses go to the first child hit in table order, moves
