@@ -17,6 +17,7 @@
 #include "audio/recording_reader.h"
 #include "engine/engine.h"
 #include "engine/project_link.h"
+#include "engine/recovery.h"
 #include "platform/audio/audio_system.h"
 #include "platform/event_loop.h"
 #include "platform/program_dir.h"
@@ -200,6 +201,9 @@ int Record(const Args& args) {
     if (args.Has("record-to-ftp")) cli.project.recordToFtp = true;
     if (!cli.Open("record")) return kExitUsage;
     Engine& engine = *cli.engine;
+    // A recording a crash interrupted is finished before the next one starts.
+    if (auto recovered = RecoverInterruptedRecording(cli.project))
+        std::fprintf(stderr, "%s\n", RecoveredText(*recovered, cli.project.shift).c_str());
 
     const uint32_t wanted = static_cast<uint32_t>(std::lround(seconds * 20));
     engine.events.level = [&](uint8_t) {

@@ -1,5 +1,5 @@
 #pragma once
-// How much of real time the buffer handlers take: each handler's run time against the audio
+// How much of real time the buffer handlers take: each handler's processor time against the audio
 // time its buffer holds, over a window of the most recent buffers. The about screen shows the
 // share; the benchmark reads the worst handler times.
 
@@ -30,19 +30,22 @@ class ProcessorLoad {
     std::chrono::nanoseconds max_{0};
 };
 
+// The processor time this thread has used; other programs on a busy machine do not count.
+std::chrono::nanoseconds ThreadCpuTime();
+
 // Times one handler run into `load`.
 class LoadTimer {
   public:
     LoadTimer(ProcessorLoad& load, std::chrono::nanoseconds audio)
-        : load_(load), audio_(audio), start_(std::chrono::steady_clock::now()) {}
-    ~LoadTimer() { load_.Add(std::chrono::steady_clock::now() - start_, audio_); }
+        : load_(load), audio_(audio), start_(ThreadCpuTime()) {}
+    ~LoadTimer() { load_.Add(ThreadCpuTime() - start_, audio_); }
     LoadTimer(const LoadTimer&) = delete;
     LoadTimer& operator=(const LoadTimer&) = delete;
 
   private:
     ProcessorLoad& load_;
     std::chrono::nanoseconds audio_;
-    std::chrono::steady_clock::time_point start_;
+    std::chrono::nanoseconds start_;
 };
 
 }  // namespace mora

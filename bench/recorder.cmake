@@ -1,0 +1,3 @@
+add_executable(bench_recorder ${CMAKE_CURRENT_LIST_DIR}/recorder_bench.cpp)
+target_link_libraries(bench_recorder PRIVATE mora_engine mora_test_support)
+mora_warnings(bench_recorder)

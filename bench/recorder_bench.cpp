@@ -1,0 +1,142 @@
+// The whole recorder, end to end: a minute of audio read by the file input device as fast as the
+// engine takes it, processed, metered and encoded to MP2 through the engine's buffer handler, in
+// CPU seconds beside the twolame command encoding the same audio already at 48 kHz. Also the
+// worst buffer-handler times, which must stay far below the 50 ms a buffer lasts.
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "bench/bench_util.h"
+#include "engine/engine.h"
+#include "platform/audio/audio_system.h"
+#include "platform/audio/wav_io.h"
+#include "platform/event_loop.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+using namespace mora;
+
+class BenchProject : public EngineProject {
+  public:
+    explicit BenchProject(std::string folder) : folder_(std::move(folder)) {}
+    std::string Folder() const override { return folder_; }
+    bool Mp2() const override { return true; }
+    bool RecordToFtp() const override { return false; }
+    std::string NextRecording() override { return "bench00"; }
+    void PreviousRecording() override {}
+    void AppendRecording(const std::string&, uint32_t) override {}
+    void SaveProject() override {}
+    std::string SelectNextRecording() override { return {}; }
+
+  private:
+    std::string folder_;
+};
+
+// Speech-like audio: two tones with a slow amplitude swing and some noise.
+std::vector<int16_t> TestAudio(uint32_t rate, uint32_t seconds, int channels) {
+    std::vector<int16_t> pcm(size_t{rate} * seconds * static_cast<size_t>(channels));
+    uint32_t noise = 1;
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / rate;
+        noise = noise * 1664525u + 1013904223u;
+        const double v = (0.5 + 0.5 * std::sin(2 * std::numbers::pi * 0.7 * t)) *
+                             (6000 * std::sin(2 * std::numbers::pi * 220 * t) +
+                              3000 * std::sin(2 * std::numbers::pi * 1330 * t)) +
+                         static_cast<int>(noise >> 20) - 2048;
+        pcm[i] = static_cast<int16_t>(v);
+    }
+    return pcm;
+}
+
+void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels,
+              uint32_t rate) {
+    auto bytes = WavHeader(PcmFormat{rate, static_cast<uint16_t>(channels), 16},
+                           static_cast<uint32_t>(pcm.size() * 2));
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fwrite(pcm.data(), 2, pcm.size(), f);
+    std::fclose(f);
+}
+
+struct RecorderRun {
+    double cpu = 0;
+    double worstP99Ms = 0;
+    double maxMs = 0;
+};
+
+RecorderRun Record(const std::string& folder, const std::string& in, int channels, int index) {
+    ManualEventLoop loop;
+    auto audio = OpenAudioSystem(loop, "file:" + in + ",,fast").system;
+    Settings settings;
+    settings.EqOn = 1;
+    settings.EqBands = {EqBand{5000, 60, 20, 1}, EqBand{1000, -30, 20, 1}, EqBand{250, 40, 20, 1}};
+    settings.RecordStereo = channels == 2 ? 1 : 0;
+    settings.Mp2BitrateIndex = static_cast<uint8_t>(index);
+    LastState lastState;
+    lastState.RecordGain = 6;
+    EngineFormat format;
+    InputDsp dsp;
+    RecordingEdit edit;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    BenchProject project(folder);
+    InternetState internet;
+    Engine engine({loop,
+                   *audio,
+                   settings,
+                   lastState,
+                   format,
+                   dsp,
+                   edit,
+                   reader,
+                   project,
+                   internet,
+                   -1,
+                   {},
+                   {}});
+    RecorderRun run;
+    engine.events.level = [&](uint8_t) {
+        if (engine.SavedBuffers() % 100 == 99)
+            run.worstP99Ms = std::max(run.worstP99Ms, engine.Load().Percentile99().count() / 1e6);
+    };
+    const double start = bench::SelfCpu();
+    engine.StartInput();
+    engine.RequestSaving();
+    loop.RunPending();  // the input stops by itself at the end of the file
+    run.cpu = bench::SelfCpu() - start;
+    run.maxMs = engine.Load().Max().count() / 1e6;
+    return run;
+}
+
+}  // namespace
+
+int main() {
+    test::TempDir dir;
+    const uint32_t seconds = 60;
+    for (int channels : {1, 2}) {
+        const int index = channels == 2 ? 7 : 3;
+        const char* kbps = channels == 2 ? "128" : "64";
+        const std::string in441 = dir.File("in441.wav"), in48 = dir.File("in48.wav");
+        WriteWav(in441, TestAudio(44100, seconds, channels), channels, 44100);
+        WriteWav(in48, TestAudio(48000, seconds, channels), channels, 48000);
+        const RecorderRun ours = Record(dir.Path(), in441, channels, index);
+        const std::string mode = channels == 2 ? "-m s" : "-m m";
+        const double twolame = bench::ChildCpu("twolame " + mode + " -b " + kbps + " " + in48 +
+                                               " " + dir.File("t.mp2"));
+        const std::string what =
+            std::string("recorder MP2 ") + (channels == 2 ? "stereo 128k" : "mono 64k");
+        bench::Compare(what.c_str(), seconds, ours.cpu, "twolame (48k in)", twolame);
+        if (twolame > 0)
+            std::printf(
+                "%-40s CPU per recorded second: ours %.2f ms, twolame %.2f ms, ours/twolame "
+                "%.2fx\n",
+                what.c_str(), ours.cpu * 1000 / seconds, twolame * 1000 / seconds,
+                ours.cpu / twolame);
+        std::printf(
+            "%-40s buffer handler: p99 %.2f ms (worst 5 s window), max %.2f ms, buffer "
+            "50 ms\n",
+            what.c_str(), ours.worstP99Ms, ours.maxMs);
+    }
+    return 0;
+}
