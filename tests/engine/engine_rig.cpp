@@ -49,9 +49,11 @@ std::vector<int16_t> TestSignal(uint32_t frames, int channels, uint32_t rate) {
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, int channels,
               uint32_t rate) {
     PcmFormat format{rate, static_cast<uint16_t>(channels), 16};
-    auto bytes = WavHeader(format, static_cast<uint32_t>(samples.size() * 2));
-    const auto* raw = reinterpret_cast<const uint8_t*>(samples.data());
-    bytes.insert(bytes.end(), raw, raw + samples.size() * 2);
+    const auto header = WavHeader(format, static_cast<uint32_t>(samples.size() * 2));
+    std::vector<uint8_t> bytes(header.size() + samples.size() * 2);
+    std::copy(header.begin(), header.end(), bytes.begin());
+    if (!samples.empty())
+        std::memcpy(bytes.data() + header.size(), samples.data(), samples.size() * 2);
     WriteFileBytes(path, bytes);
 }
 
