@@ -15,6 +15,7 @@
 #include "publish/image_publishers.h"
 #include "publish/publish_choices.h"
 #include "settings/settings.h"
+#include "ui/transport.h"
 
 namespace mora {
 
@@ -82,6 +83,11 @@ struct AppState {
     int interfaceDevice = -1;
     ScreenBitmapPair screenBitmaps;
     ClientSize clientSize;
+
+    // What the record and editor screens drive; the main window puts a stand-in here when the
+    // program has not set one.
+    std::unique_ptr<TransportControl> transport;
+    TransportState transportState = TransportState::Stopped;
 };
 
 }  // namespace mora

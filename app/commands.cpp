@@ -9,6 +9,7 @@
 #include "project/editing.h"
 #include "project/project_store.h"
 #include "project/save_selection.h"
+#include "ui/record_screen.h"
 
 namespace mora {
 
@@ -78,8 +79,8 @@ void MainWindow::Command(int id) {
             Publish(id);
             return;
         case cmd::RecordButton:
-            if (state_.currentScreen == kRecordScreen && state_.engine.engine)
-                PressRecord(*state_.engine.engine);
+            if (state_.currentScreen == kRecordScreen)
+                RecordScreen()->PressButton(TransportState::Armed);
             return;
         default:
             break;

@@ -8,15 +8,22 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 
+#include "app/accelerators.h"
+#include "app/engine_transport.h"
 #include "app/menus.h"
 #include "app/not_built.h"
+#include "app/standin_transport.h"
+#include "platform/program_dir.h"
+#include "platform/system_facts.h"
 #include "project/editing.h"
 #include "project/project_store.h"
+#include "ui/artwork.h"
+#include "ui/record_screen.h"
 
 namespace mora {
 
-// The client area below the menu: the current screen paints here and gets keys and the right
-// button; the text editor lies over it.
+// The client area below the menu: the current screen paints here and gets keys and the mouse;
+// the text editor lies over it.
 class ScreenArea : public QWidget {
   public:
     explicit ScreenArea(MainWindow& window) : QWidget(&window), window_(window) {
@@ -28,34 +35,45 @@ class ScreenArea : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        if (WWin* screen = window_.Screen(window_.state_.currentScreen)) {
-            screen->Paint(painter, rect());
-        } else {
-            painter.fillRect(rect(), Qt::black);
-        }
+        // Outside the letter-boxed screen the face's darkest shade fills the window.
+        painter.fillRect(rect(), QColor(0x11, 0x14, 0x17));
+        if (WWin* screen = Current()) screen->Paint(painter);
     }
     void resizeEvent(QResizeEvent*) override {
         if (window_.textEdit_ && !window_.isMinimized()) window_.textEdit_->setGeometry(rect());
     }
     void keyPressEvent(QKeyEvent* event) override {
-        if (WWin* screen = window_.Screen(window_.state_.currentScreen)) {
-            screen->KeyDown(event->key());
+        // Keys with Ctrl or Alt are the menus' shortcuts, not the screens' keys.
+        const int key = ScreenKeyFromQt(event->key());
+        WWin* screen = Current();
+        if (!screen || key == 0 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            QWidget::keyPressEvent(event);
+            return;
         }
+        screen->KeyDown(key);
     }
     void mousePressEvent(QMouseEvent* event) override {
-        WWin* screen = window_.Screen(window_.state_.currentScreen);
-        if (screen && event->button() == Qt::RightButton) {
-            screen->RightDown(event->position().toPoint().x(), event->position().toPoint().y());
-        }
+        WWin* screen = Current();
+        if (!screen) return;
+        const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::RightButton) screen->RightDown(at.x(), at.y());
+        if (event->button() == Qt::LeftButton)
+            OnLeftDown(window_.pointer_, *screen, at.x(), at.y());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPoint at = event->position().toPoint();
+        OnMouseMove(window_.pointer_, at.x(), at.y());
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        WWin* screen = window_.Screen(window_.state_.currentScreen);
-        if (screen && event->button() == Qt::RightButton) {
-            screen->RightUp(event->position().toPoint().x(), event->position().toPoint().y());
-        }
+        const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::LeftButton) OnLeftUp(window_.pointer_, at.x(), at.y());
+        WWin* screen = Current();
+        if (screen && event->button() == Qt::RightButton) screen->RightUp(at.x(), at.y());
     }
 
   private:
+    WWin* Current() const { return window_.Screen(window_.state_.currentScreen); }
+
     MainWindow& window_;
 };
 
@@ -73,13 +91,17 @@ MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(
 
     BuildMainMenu(*menuBar(), state_.settings.LiteLayout != 0);
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
-        if (!action->isSeparator() && action->data().isValid()) Command(action->data().toInt());
+        if (action->isSeparator() || !action->data().isValid()) return;
+        // The shortcut of an item in a grayed popup does nothing, as the item would.
+        const auto* popup = qobject_cast<QMenu*>(action->parent());
+        if (popup && !popup->menuAction()->isEnabled()) return;
+        Command(action->data().toInt());
     });
     if (QMenu* edit = FindPopup(*menuBar(), kEditPopup)) {
         connect(edit, &QMenu::aboutToShow, this, [this] { PrepareEditPopup(); });
     }
 
-    NotBuilt("skin");
+    LoadSkin();
     if (state_.interfaceFound) {
         loop_.StartTimer(kScreenTimer, 20, [this] {
             if (WWin* screen = Screen(state_.currentScreen)) screen->TimerTick();
@@ -87,10 +109,47 @@ MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(
         timerStarted_ = true;
     }
     BuildPublishMenu(*menuBar(), state_.settings);
-    for (int i = 0; i < kScreenCount; ++i) {
-        if (i != kTextEditorScreen) screens_[i] = std::make_unique<PlaceholderWWin>(*this, i);
-    }
+    AddAccelerators();
+    CreateScreens();
     SwitchScreen(kRecordScreen);
+}
+
+void MainWindow::LoadSkin() {
+    SkinOptions options;
+    options.screenMode = state_.settings.ScreenMode;
+    options.gainKnob = state_.settings.DigitalMicGainControl != 0;
+    options.interfaceKnobs = state_.interfaceFound;
+    options.devicePixelRatio = devicePixelRatioF();
+    skin_ = std::make_unique<Skin>(state_.clientSize.width, state_.clientSize.height, ProgramDir(),
+                                   options);
+}
+
+void MainWindow::CreateScreens() {
+    if (!state_.transport) {
+        // Without an engine (a window made on its own) the buttons only change state.
+        if (state_.engine.engine) {
+            state_.transport = std::make_unique<EngineTransport>(state_, *state_.engine.engine);
+        } else {
+            state_.transport = std::make_unique<StandInTransport>(state_);
+        }
+    }
+    RecorderEnv env;
+    env.settings = &state_.settings;
+    env.projectName = [this] { return state_.project.name; };
+    env.projectFolder = [this] { return state_.project.folder; };
+    env.battery = [] { return BatteryPercent(); };
+    env.freeBytes = [](const std::string& folder) { return FreeDiskBytes(folder); };
+    screens_[kRecordScreen] =
+        std::make_unique<RecordWWin>(*this, *skin_, state_.screenBitmaps.first,
+                                     state_.transportState, *state_.transport, std::move(env));
+    // The screens still to be built show their pictures.
+    const std::pair<int, int> pending[] = {{kEditorScreen, kEditorPictures},
+                                           {kClipEditorScreen, kClipEditorPictures},
+                                           {kAboutScreen, kAboutPictures},
+                                           {kProgressScreen, kProgressPictures}};
+    for (const auto& [index, pictures] : pending) {
+        screens_[index] = std::make_unique<PlaceholderWWin>(*this, index, skin_.get(), pictures);
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -116,6 +175,10 @@ WWin* MainWindow::Screen(int index) const {
     return index >= 0 && index < kScreenCount ? screens_[index].get() : nullptr;
 }
 
+RecordWWin* MainWindow::RecordScreen() const {
+    return static_cast<RecordWWin*>(screens_[kRecordScreen].get());
+}
+
 void MainWindow::CheckMenuItem(int id, bool checked) {
     if (QAction* item = Item(id)) item->setChecked(checked);
 }
@@ -126,6 +189,18 @@ void MainWindow::EnableItem(int id, bool enabled) {
 
 void MainWindow::InvalidateScreen() {
     area_->update();
+}
+
+void MainWindow::InvalidateRect(const QRect& rect) {
+    area_->update(rect);
+}
+
+void MainWindow::EnableTopMenus(bool enabled) {
+    for (QAction* popup : menuBar()->actions()) popup->setEnabled(enabled);
+}
+
+void MainWindow::EnableEditPopup(bool enabled) {
+    if (QMenu* edit = FindPopup(*menuBar(), kEditPopup)) edit->menuAction()->setEnabled(enabled);
 }
 
 void MainWindow::SwitchScreen(int index) {
@@ -202,10 +277,15 @@ void MainWindow::Destroy() {
     state_.project.hooks = {};
     if (timerStarted_) loop_.StopTimer(kScreenTimer);
     state_.quitting = true;
-    NotBuilt("stopping recording and playback");
+    if (RecordWWin* record = RecordScreen();
+        record && state_.transportState != TransportState::Stopped) {
+        record->OnStop(true);
+    }
     if (textEdit_) CloseTextEditor();
+    ForgetPressed(pointer_);
+    if (WWin* current = Screen(state_.currentScreen)) current->Deactivate();
     for (auto& screen : screens_) screen.reset();
-    NotBuilt("releasing the skin");
+    skin_.reset();
     if (postQuit) postQuit();
 }
 

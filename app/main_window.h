@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "platform/event_loop.h"
 #include "publish/publish_job.h"
+#include "ui/skin.h"
 #include "ui/wwin.h"
 
 class QPlainTextEdit;
@@ -17,6 +18,7 @@ class QPlainTextEdit;
 namespace mora {
 
 class ScreenArea;
+class RecordWWin;
 
 // The timer that drives the current screen's tick while the external interface is present.
 inline constexpr int kScreenTimer = 1;
@@ -43,6 +45,8 @@ class MainWindow : public QMainWindow, public ScreenHost {
     // The menu item with command identifier `id`, or nullptr.
     QAction* Item(int id) const;
     WWin* Screen(int index) const;
+    RecordWWin* RecordScreen() const;
+    const Skin& SkinOf() const { return *skin_; }
 
     // Ends the window's life: timer, screens, then asks for the end of the event loop. Runs
     // once, whether the window is closed by the user, by "Exit" or by another instance.
@@ -56,6 +60,10 @@ class MainWindow : public QMainWindow, public ScreenHost {
 
     void CheckMenuItem(int id, bool checked) override;
     void InvalidateScreen() override;
+    void InvalidateRect(const QRect& rect) override;
+    void EnableMenuItem(int id, bool enabled) override { EnableItem(id, enabled); }
+    void EnableTopMenus(bool enabled) override;
+    void EnableEditPopup(bool enabled) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,11 +72,16 @@ class MainWindow : public QMainWindow, public ScreenHost {
     friend class ScreenArea;
     void EnableItem(int id, bool enabled);
     void PrepareEditPopup();
+    void LoadSkin();
+    void CreateScreens();
+    void AddAccelerators();
 
     AppState& state_;
     EventLoop& loop_;
     ScreenArea* area_ = nullptr;
     QPlainTextEdit* textEdit_ = nullptr;
+    std::unique_ptr<Skin> skin_;
+    PointerState pointer_;
     std::array<std::unique_ptr<WWin>, kScreenCount> screens_;
     bool timerStarted_ = false;
     bool destroyed_ = false;

@@ -98,8 +98,10 @@ void MoraApp::Shutdown() {
         server_.Close();
         return;
     }
-    StopEngine(state_.engine);
     if (window_) window_->Destroy();  // keeps the text being edited
+    // The screens' transport stands on the engine, and the engine on the devices.
+    state_.transport.reset();
+    StopEngine(state_.engine);
     SaveProject(state_.project);
     window_.reset();
     if (state_.settings.PdAudioInput) NotBuilt("closing the digital input card");

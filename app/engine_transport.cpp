@@ -1,0 +1,157 @@
+#include "app/engine_transport.h"
+
+#include "audio/output_volume.h"
+
+namespace mora {
+
+namespace {
+
+class DeviceVolume : public OutputVolumeDevice {
+  public:
+    explicit DeviceVolume(AudioSystem& audio) : audio_(audio) {}
+    bool SetOutputVolume(uint32_t volume) override {
+        return audio_.SetOutputVolume(volume) == kAudioOk;
+    }
+
+  private:
+    AudioSystem& audio_;
+};
+
+// Runs a command of the screen with the end reports held back.
+class Commanding {
+  public:
+    explicit Commanding(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~Commanding() { flag_ = was_; }
+
+  private:
+    bool& flag_;
+    bool was_;
+};
+
+}  // namespace
+
+EngineTransport::EngineTransport(AppState& state, Engine& engine) : state_(state), engine_(engine) {
+    engine_.events.stateChanged = [this] { OnStateChanged(); };
+    engine_.events.marker = [this](uint32_t number) { lastMarker_ = static_cast<int>(number); };
+    engine_.events.level = [this](uint8_t level) {
+        if (!view_) return;
+        view_->ShowLevels(level, level);
+        if (engine_.Saving()) view_->ShowTime(UnitsToMs(engine_.SavedBuffers()));
+    };
+    engine_.events.position = [this](int32_t shown) {
+        if (view_ && engine_.Playing()) view_->ShowTime(UnitsToMs(std::max(shown, 0)));
+    };
+}
+
+EngineTransport::~EngineTransport() {
+    engine_.events.stateChanged = nullptr;
+    engine_.events.marker = nullptr;
+    engine_.events.level = nullptr;
+    engine_.events.position = nullptr;
+}
+
+uint64_t EngineTransport::UnitsToMs(uint64_t units) const {
+    const uint32_t perSecond = LevelUnitsPerSecond(state_.project.format);
+    return perSecond ? units * 1000 / perSecond : 0;
+}
+
+void EngineTransport::Bind(TransportView* view) {
+    view_ = view;
+}
+
+void EngineTransport::OnStateChanged() {
+    if (commanding_ || !view_) return;
+    const TransportState shown = state_.transportState;
+    const bool inputEnded =
+        (shown == TransportState::Armed || shown == TransportState::Recording) &&
+        !engine_.InputRunning();
+    const bool playEnded =
+        (shown == TransportState::Playing || shown == TransportState::FastForward ||
+         shown == TransportState::Rewind) &&
+        !engine_.Playing();
+    if (inputEnded || playEnded) view_->TransportEnded();
+}
+
+bool EngineTransport::StartInput() {
+    Commanding c(commanding_);
+    engine_.SetTransport(kArmed);
+    if (engine_.StartInput() == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
+}
+
+void EngineTransport::StopInput() {
+    Commanding c(commanding_);
+    engine_.StopInput();
+    engine_.SetTransport(kStopped);
+}
+
+void EngineTransport::StartSaving() {
+    Commanding c(commanding_);
+    lastMarker_ = 0;
+    engine_.SetTransport(kRecording);
+    engine_.RequestSaving();
+}
+
+void EngineTransport::StopSaving() {
+    // Saving ends, and the recording joins the project, when the last buffer is back.
+    Commanding c(commanding_);
+    engine_.StopInput();
+    engine_.SetTransport(kStopped);
+}
+
+int EngineTransport::InsertMarker() {
+    Commanding c(commanding_);
+    const int before = lastMarker_;
+    engine_.InsertMarker();
+    return lastMarker_ != before ? lastMarker_ : 0;
+}
+
+bool EngineTransport::CanPlay() {
+    const ProjectState& project = state_.project;
+    return project.reader && !engine_.InputRunning() &&
+           engine_.ReadPosition() < static_cast<int32_t>(engine_.PlayEnd());
+}
+
+bool EngineTransport::StartPlaying() {
+    Commanding c(commanding_);
+    if (engine_.Playing()) engine_.StopPlaying();
+    engine_.SetTransport(kPlaying);
+    StepVolume(0);
+    if (engine_.StartPlaying(state_.project.format.channels) == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
+}
+
+void EngineTransport::StopPlaying() {
+    Commanding c(commanding_);
+    engine_.StopPlaying();
+    engine_.SetTransport(kStopped);
+}
+
+bool EngineTransport::StartWinding(int direction) {
+    Commanding c(commanding_);
+    engine_.Wind(direction > 0);
+    if (engine_.Playing() || engine_.StartPlaying(state_.project.format.channels) == 0) return true;
+    engine_.SetTransport(kStopped);
+    return false;
+}
+
+int EngineTransport::RecordGain() const {
+    return static_cast<int>(state_.lastState.RecordGain);
+}
+
+void EngineTransport::StepGain(int delta) {
+    engine_.GainStep(delta);
+}
+
+int EngineTransport::PlayVolume() const {
+    return static_cast<int>(state_.lastState.PlayVolume);
+}
+
+void EngineTransport::StepVolume(int delta) {
+    DeviceVolume device(*state_.audio);
+    VolumeStep(device, state_.settings, state_.lastState.PlayVolume, delta);
+}
+
+}  // namespace mora
