@@ -57,11 +57,14 @@ class NewProjectPage : public SetupPage {
         path_ = new QLabel(this);
         path_->setObjectName("1036");
         path_->setWordWrap(true);
+        path_->setFrameShape(QFrame::StyledPanel);
+        path_->setMinimumHeight(select->sizeHint().height());
         useTemplate_ = Check(1089, "");
         auto* chooseTemplate = Button(1090, "Select template text:");
         template_ = new QLabel(this);
         template_->setObjectName("1037");
         template_->setWordWrap(true);
+        template_->setFrameShape(QFrame::StyledPanel);
         wav_ = Radio(1021, "wav");
         mp2_ = Radio(1022, "mp2");
         stereo_ = Check(1108, "Stereo");

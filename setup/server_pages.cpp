@@ -204,14 +204,15 @@ class EmailPage : public SetupPage {
         testRow->addWidget(auth_);
         testRow->addStretch(1);
         testRow->addWidget(test);
-        auto* outboxBox = new QGroupBox("Account for\nemail via outbox:", this);
-        auto* outboxRow = new QHBoxLayout(outboxBox);
+        auto* outboxRow = new QHBoxLayout;
+        outboxRow->addWidget(new QLabel("Account for\nemail via outbox:", this));
         outboxRow->addWidget(outbox_, 1);
         auto* column = new QVBoxLayout(this);
         column->addLayout(form);
         column->addLayout(testRow);
         column->addWidget(status_);
-        column->addWidget(outboxBox);
+        column->addSpacing(8);
+        column->addLayout(outboxRow);
         column->addStretch(1);
 
         for (QLineEdit* edit : {server_, user_, password_})

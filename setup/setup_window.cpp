@@ -1,7 +1,7 @@
 #include "setup/setup_window.h"
 
 #include <QCloseEvent>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -69,17 +69,23 @@ SetupWindow::SetupWindow(SetupState& state) : state_(state), entries_(TabOrder(s
     tabs_->setDocumentMode(false);
     tabs_->tabBar()->setExpanding(false);
     tabs_->tabBar()->setUsesScrollButtons(true);
+    // Eight tabs share 480 pixels: slim padding keeps every title in view.
+    tabs_->setStyleSheet("QTabBar::tab { padding: 4px 5px; }");
     for (const TabEntry& entry : entries_) tabs_->addTab(new QWidget, entry.title);
     column->addWidget(tabs_, 1);
-    auto* buttons = new QDialogButtonBox(central);
-    auto* nextButton = buttons->addButton("Next", QDialogButtonBox::ActionRole);
-    auto* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
-    auto* save = buttons->addButton("Save and exit", QDialogButtonBox::AcceptRole);
+    auto* buttons = new QHBoxLayout;
+    auto* nextButton = new QPushButton("Next", central);
+    auto* cancel = new QPushButton("Cancel", central);
+    auto* save = new QPushButton("Save and exit", central);
     save->setDefault(true);
+    buttons->addWidget(nextButton);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(save);
     connect(nextButton, &QPushButton::clicked, this, [this] { Next(); });
     connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
     connect(save, &QPushButton::clicked, this, [this] { SaveAndExit(); });
-    column->addWidget(buttons);
+    column->addLayout(buttons);
     setCentralWidget(central);
     resize(480, 400);
 
