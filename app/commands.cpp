@@ -18,55 +18,55 @@ struct PendingCommand {
 };
 
 constexpr PendingCommand kPendingCommands[] = {
-    {40020, "publishing the clip"},
-    {40025, "opening a project"},
-    {40026, "creating a new project"},
-    {40028, "deleting the recording or project"},
-    {40033, "cropping before the position"},
-    {40034, "cropping after the position"},
-    {40036, "saving the selection"},
-    {40038, "publishing the clip list"},
-    {40039, "opening a recording"},
-    {40041, "setting the start of a cut"},
-    {40042, "cutting"},
-    {40043, "inserting or deleting a marker"},
-    {40047, "copying the selection into the clip list"},
-    {40052, "publishing the clip to a file"},
-    {40054, "publishing the clip list to a file"},
-    {40062, "fast publishing of the clip"},
-    {40063, "fast publishing of the clip list"},
+    {cmd::PublishClip, "publishing the clip"},
+    {cmd::OpenProject, "opening a project"},
+    {cmd::NewProject, "creating a new project"},
+    {cmd::Delete, "deleting the recording or project"},
+    {cmd::CropBegin, "cropping before the position"},
+    {cmd::CropEnd, "cropping after the position"},
+    {cmd::SaveSelection, "saving the selection"},
+    {cmd::PublishClipList, "publishing the clip list"},
+    {cmd::OpenClip, "opening a recording"},
+    {cmd::CutBegin, "setting the start of a cut"},
+    {cmd::CutEnd, "cutting"},
+    {cmd::Mark, "inserting or deleting a marker"},
+    {cmd::CopyToClipEditor, "copying the selection into the clip list"},
+    {cmd::ClipToFile, "publishing the clip to a file"},
+    {cmd::ClipListToFile, "publishing the clip list to a file"},
+    {cmd::FastClip, "fast publishing of the clip"},
+    {cmd::FastClipList, "fast publishing of the clip list"},
 };
 
 }  // namespace
 
 void MainWindow::Command(int id) {
     switch (id) {
-        case 40007:
-        case 40008:
-        case 40009:
-        case 40011:
-            SwitchScreen(id - kFirstScreenItem);
+        case cmd::Record:
+        case cmd::Editor:
+        case cmd::ClipEditor:
+        case cmd::About:
+            SwitchScreen(id - cmd::Record);
             return;
-        case 40010:
+        case cmd::EditText:
             if (!TextEditorOpen()) OpenTextEditor();
             return;
-        case 40024:
+        case cmd::Exit:
             state_.quitting = true;
             if (postQuit) postQuit();
             return;
-        case 40029:
+        case cmd::ClipListNotify:
             if (state_.currentScreen == kClipEditorScreen) NotBuilt("clip list notification");
             return;
-        case 40044:
+        case cmd::Nothing:
             return;
-        case 40049:
+        case cmd::InputOptions:
             ShowInputOptions();
             return;
-        case 40055:
+        case cmd::Image:
             if (TextEditorOpen()) CloseTextEditor();
             NotBuilt("publishing images and video");
             return;
-        case 40057:
+        case cmd::RecordButton:
             if (state_.currentScreen == kRecordScreen) NotBuilt("the record button");
             return;
         default:

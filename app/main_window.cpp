@@ -131,22 +131,22 @@ void MainWindow::SwitchScreen(int index) {
         state_.currentScreen = index;
         if (WWin* next = Screen(index)) next->Activate();
     } else {
-        CheckMenuItem(kFirstScreenItem + index, true);
+        CheckMenuItem(cmd::ScreenItem(index), true);
     }
 }
 
 void MainWindow::OpenTextEditor() {
-    CheckMenuItem(kFirstScreenItem + state_.currentScreen, false);
-    CheckMenuItem(40010, true);
-    EnableItem(40020, false);
-    EnableItem(40038, true);
+    CheckMenuItem(cmd::ScreenItem(state_.currentScreen), false);
+    CheckMenuItem(cmd::EditText, true);
+    EnableItem(cmd::PublishClip, false);
+    EnableItem(cmd::PublishClipList, true);
     if (state_.settings.EnableToFile) {
-        EnableItem(40052, false);
-        EnableItem(40054, true);
+        EnableItem(cmd::ClipToFile, false);
+        EnableItem(cmd::ClipListToFile, true);
     }
     if (state_.currentScreen == kClipEditorScreen) NotBuilt("ending the clip list's editing");
     textEdit_ = new QPlainTextEdit(area_);
-    textEdit_->setObjectName(QString::number(kTextEditControl));
+    textEdit_->setObjectName(QString::number(cmd::TextEditControl));
     textEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     textEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     textEdit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -170,18 +170,18 @@ void MainWindow::CloseTextEditor() {
     }
     delete textEdit_;
     textEdit_ = nullptr;
-    EnableItem(40020, true);
+    EnableItem(cmd::PublishClip, true);
     if (state_.currentScreen == kClipEditorScreen) {
         NotBuilt("clip editor menu state");
     } else {
-        EnableItem(40038, false);
+        EnableItem(cmd::PublishClipList, false);
     }
-    CheckMenuItem(40010, false);
+    CheckMenuItem(cmd::EditText, false);
     area_->setFocus();
 }
 
 void MainWindow::PrepareEditPopup() {
-    QAction* mark = Item(40043);
+    QAction* mark = Item(cmd::Mark);
     if (!mark) return;
     const bool onMarker = playPositionOnMarker && playPositionOnMarker();
     mark->setText(onMarker ? "Delete marker" : "Mark");

@@ -17,8 +17,6 @@ namespace mora {
 
 class ScreenArea;
 
-// The edit control of the text editor.
-inline constexpr int kTextEditControl = 40030;
 // The timer that drives the current screen's tick while the external interface is present.
 inline constexpr int kScreenTimer = 1;
 

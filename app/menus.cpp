@@ -18,7 +18,7 @@ QAction* MakeItem(QMenu& menu, const char* text, int id) {
     action->setObjectName(QString::number(id));
     action->setData(id);
     // The screens' Tools items show which screen is current.
-    action->setCheckable(id >= 40007 && id <= 40011);
+    action->setCheckable(id >= cmd::Record && id <= cmd::About);
     return action;
 }
 
@@ -51,42 +51,42 @@ QMenu* PopupAt(const QMenuBar& bar, int position) {
 
 void BuildMainMenu(QMenuBar& bar, bool lite) {
     if (lite) {
-        AddPopup(bar, kPublishPopup, {{"Clip", 40020}});
-        AddPopup(bar, "", {{"Clip", 40021}});
-        AddPopup(bar, "", {{"Clip", 40021}});
+        AddPopup(bar, kPublishPopup, {{"Clip", cmd::PublishClip}});
+        AddPopup(bar, "", {{"Clip", cmd::LiteClip}});
+        AddPopup(bar, "", {{"Clip", cmd::LiteClip}});
         return;
     }
     AddPopup(bar, kFilePopup,
-             {{"Exit", 40024},
+             {{"Exit", cmd::Exit},
               {nullptr, 0},
-              {"New project", 40026},
-              {"Open project", 40025},
-              {"Open clip", 40039},
-              {"Save selection", 40036},
-              {"Delete", 40028}});
-    AddPopup(bar, kPublishPopup, {{"Clip", 40020}, {"Cliplist", 40038}});
+              {"New project", cmd::NewProject},
+              {"Open project", cmd::OpenProject},
+              {"Open clip", cmd::OpenClip},
+              {"Save selection", cmd::SaveSelection},
+              {"Delete", cmd::Delete}});
+    AddPopup(bar, kPublishPopup, {{"Clip", cmd::PublishClip}, {"Cliplist", cmd::PublishClipList}});
     AddPopup(bar, kEditPopup,
-             {{"Crop begin", 40033},
-              {"Crop end", 40034},
-              {"Copy to clip-editor...", 40047},
+             {{"Crop begin", cmd::CropBegin},
+              {"Crop end", cmd::CropEnd},
+              {"Copy to clip-editor...", cmd::CopyToClipEditor},
               {nullptr, 0},
-              {"Cut begin", 40041},
-              {"Cut end", 40042},
+              {"Cut begin", cmd::CutBegin},
+              {"Cut end", cmd::CutEnd},
               {nullptr, 0},
-              {"Mark", 40043}});
+              {"Mark", cmd::Mark}});
     AddPopup(bar, kToolsPopup,
-             {{"About", 40011},
-              {"Record", 40007},
-              {"Editor", 40008},
-              {"Clip editor", 40009},
-              {"Edit Text", 40010}});
+             {{"About", cmd::About},
+              {"Record", cmd::Record},
+              {"Editor", cmd::Editor},
+              {"Clip editor", cmd::ClipEditor},
+              {"Edit Text", cmd::EditText}});
 }
 
 void BuildPublishMenu(QMenuBar& bar, const Settings& settings) {
     if (settings.AllowEqProfileSelection) {
         if (QMenu* tools = PopupAt(bar, 3)) {
             InsertAt(*tools, 0, MakeSeparator(*tools));
-            InsertAt(*tools, 0, MakeItem(*tools, "Input options...", 40049));
+            InsertAt(*tools, 0, MakeItem(*tools, "Input options...", cmd::InputOptions));
         }
     }
     if (settings.LiteLayout) {
@@ -98,7 +98,7 @@ void BuildPublishMenu(QMenuBar& bar, const Settings& settings) {
                 first->removeAction(actions[0]);
                 delete actions[0];
             }
-            InsertAt(*first, 0, MakeItem(*first, "Clip", 40020));
+            InsertAt(*first, 0, MakeItem(*first, "Clip", cmd::PublishClip));
         }
     }
     QMenu* publish = FindPopup(bar, kPublishPopup);
@@ -106,7 +106,7 @@ void BuildPublishMenu(QMenuBar& bar, const Settings& settings) {
     int p = 2;
     if (settings.EnableImages) {
         InsertAt(*publish, 2, MakeSeparator(*publish));
-        InsertAt(*publish, 3, MakeItem(*publish, "Image", 40055));
+        InsertAt(*publish, 3, MakeItem(*publish, "Image", cmd::Image));
         p = 4;
     }
     auto insertGrayedPair = [&](const char* first, int firstId, const char* second, int secondId) {
@@ -119,9 +119,10 @@ void BuildPublishMenu(QMenuBar& bar, const Settings& settings) {
         InsertAt(*publish, p + 2, b);
         p += 3;
     };
-    if (settings.EnableToFile) insertGrayedPair("Clip to File", 40052, "Cliplist to File", 40054);
+    if (settings.EnableToFile)
+        insertGrayedPair("Clip to File", cmd::ClipToFile, "Cliplist to File", cmd::ClipListToFile);
     if (settings.FastPublishFormat != 0) {
-        insertGrayedPair("Fast Clip", 40062, "Fast Cliplist", 40063);
+        insertGrayedPair("Fast Clip", cmd::FastClip, "Fast Cliplist", cmd::FastClipList);
     }
 }
 

@@ -4,6 +4,7 @@
 // identifier as objectName and data.
 
 #include "settings/settings.h"
+#include "ui/menu_commands.h"
 
 class QAction;
 class QMenu;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "stream/jstream.h"
+
 namespace mora {
 
 // The engine's format state that the writers read.
@@ -30,9 +32,11 @@ class JStreamAudioWrite {
     virtual void Prepare() {}
     // Publishing kinds start a further file on the same transport (text, images).
     virtual void OpenExtraFile(const std::string& /*name*/) {}
-    // Resuming an interrupted upload: 0 resumed, 1 refused, 2 no connection.
-    virtual int Resume(const std::string& /*name*/, uint32_t /*offset*/) { return 1; }
-    virtual int ResumeSame(uint32_t /*offset*/) { return 0; }
+    // Resuming an interrupted upload; only the FTP publishing writer can.
+    virtual ResumeResult Resume(const std::string& /*name*/, uint32_t /*offset*/) {
+        return ResumeResult::Refused;
+    }
+    virtual ResumeResult ResumeSame(uint32_t /*offset*/) { return ResumeResult::Resumed; }
     virtual void ResendLast() {}
     virtual void Open(const std::string& name) = 0;
     virtual void Close() = 0;

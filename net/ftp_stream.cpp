@@ -246,12 +246,12 @@ void JStreamWrFTP::OpenTarget(const std::string& name) {
     OpenFile(RemotePath(name), false);
 }
 
-int JStreamWrFTP::OpenTargetAt(const std::string& name, uint64_t offset) {
-    if (IsReady()) return 0;
-    if (!EnsureConnection()) return 2;
-    if (Rest(offset) != 0) return 1;
+ResumeResult JStreamWrFTP::OpenTargetAt(const std::string& name, uint64_t offset) {
+    if (IsReady()) return ResumeResult::Resumed;
+    if (!EnsureConnection()) return ResumeResult::NoConnection;
+    if (Rest(offset) != 0) return ResumeResult::Refused;
     OpenFile(RemotePath(name), false);
-    return 0;
+    return ResumeResult::Resumed;
 }
 
 }  // namespace mora

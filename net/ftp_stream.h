@@ -125,9 +125,8 @@ class JStreamWrFTP : public JStreamFTP {
 
     // Opens `name` + "." + PublishFileExt in FtpDestDir for writing, connecting when needed.
     void OpenTarget(const std::string& name);
-    // The same, continuing the file at `offset`: 0 opened (or already open), 1 the server
-    // refused the restart, 2 no connection.
-    int OpenTargetAt(const std::string& name, uint64_t offset);
+    // The same, continuing the file at `offset` (Resumed also when it is already open).
+    ResumeResult OpenTargetAt(const std::string& name, uint64_t offset);
     std::string RemotePath(const std::string& name) const;
 
   private:

@@ -8,52 +8,53 @@
 
 namespace mora {
 
-std::unique_ptr<JStreamAudioWrite> CreateAudioWriter(int kind, WriterContext& c) {
+std::unique_ptr<JStreamAudioWrite> CreateAudioWriter(WriterKind kind, WriterContext& c) {
     std::unique_ptr<JStreamAudioWrite> writer;
     switch (kind) {
-        case 1:
+        case WriterKind::WavRecording:
             writer = std::make_unique<JStreamAudioWriteWavFile>(c.format, c.projectFolder);
             break;
-        case 2:
+        case WriterKind::Mp2Recording:
             writer = std::make_unique<JStreamAudioWriteMP2File>(c.format, c.projectFolder);
             break;
-        case 3:
+        case WriterKind::LiveMp2Upload:
             writer = std::make_unique<JStreamAudioWriteFTP>(c.settings, c.internet, c.format);
             break;
-        case 4:
+        case WriterKind::WavRecordingLiveUpload:
             writer = std::make_unique<JStreamAudioWriteWavFTP>(c.settings, c.internet, c.format,
                                                                c.projectFolder);
             break;
-        case 5:
+        case WriterKind::Mp2RecordingLiveUpload:
             writer = std::make_unique<JStreamAudioWriteMP2FTP>(c.settings, c.internet, c.format,
                                                                c.projectFolder);
             break;
-        case 6:
+        case WriterKind::BwfByFtp:
             writer = std::make_unique<JStreamAudioWriteBWFFTP>(c.settings, c.internet, c.format);
             break;
-        case 7:
+        case WriterKind::BwfByEmail:
             writer = std::make_unique<JStreamAudioWriteBWFEMAIL>(c.settings, c.mail, c.format,
                                                                  c.mailBody);
             break;
-        case 8:
+        case WriterKind::BwfFilePcm:
             writer = std::make_unique<JStreamAudioWriteBWFWavFile>(c.format, c.projectFolder);
             break;
-        case 9:
+        case WriterKind::BwfFileMpeg:
             writer = std::make_unique<JStreamAudioWriteBWFMP2File>(c.format, c.projectFolder,
                                                                    c.settings.PublishFileExt);
             break;
-        default:
-            return nullptr;
+        case WriterKind::None:
+            break;
     }
+    if (!writer) return nullptr;  // None, or a number outside the kinds
     if (auto* mp2 = dynamic_cast<JStreamWrMP2*>(writer.get()))
         mp2->SetBitrate(c.settings.Mp2BitrateIndex, c.format.levelValuesPerSecond);
     return writer;
 }
 
-JStreamAudioWrite* AudioWriterSlot::Select(int kind, WriterContext& context) {
+JStreamAudioWrite* AudioWriterSlot::Select(WriterKind kind, WriterContext& context) {
     if (kind == kind_ && writer_) return writer_.get();
     writer_.reset();
-    kind_ = 0;
+    kind_ = WriterKind::None;
     writer_ = CreateAudioWriter(kind, context);
     if (writer_) kind_ = kind;
     return writer_.get();
@@ -61,7 +62,7 @@ JStreamAudioWrite* AudioWriterSlot::Select(int kind, WriterContext& context) {
 
 void AudioWriterSlot::Reset() {
     writer_.reset();
-    kind_ = 0;
+    kind_ = WriterKind::None;
 }
 
 }  // namespace mora

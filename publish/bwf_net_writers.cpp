@@ -117,13 +117,13 @@ void JStreamAudioWriteBWFFTP::ResendLast() {
     WriteEncoded(block.data(), static_cast<uint32_t>(block.size()));
 }
 
-int JStreamAudioWriteBWFFTP::Resume(const std::string& name, uint32_t offset) {
+ResumeResult JStreamAudioWriteBWFFTP::Resume(const std::string& name, uint32_t offset) {
     CloseFile();  // a broken transfer is dropped before the restart
     // The caller re-sends everything from `offset` on; a restart before the audio bytes still
     // known would count some of them twice in the checksum.
-    if (offset < dataStart_ || !RollBackTo(offset)) return 1;
-    const int result = OpenTargetAt(name, offset);
-    if (result == 0) {
+    if (offset < dataStart_ || !RollBackTo(offset)) return ResumeResult::Refused;
+    const ResumeResult result = OpenTargetAt(name, offset);
+    if (result == ResumeResult::Resumed) {
         name_ = name;
         sent_ = offset;
         StartEncoding();
@@ -131,7 +131,7 @@ int JStreamAudioWriteBWFFTP::Resume(const std::string& name, uint32_t offset) {
     return result;
 }
 
-int JStreamAudioWriteBWFFTP::ResumeSame(uint32_t offset) {
+ResumeResult JStreamAudioWriteBWFFTP::ResumeSame(uint32_t offset) {
     return Resume(name_, offset);
 }
 

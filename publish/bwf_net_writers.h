@@ -32,8 +32,8 @@ class JStreamAudioWriteBWFFTP : public JStreamAudioWrite, public JStreamWrFTP, p
     bool IsReady() override;
     void Prepare() override;
     void OpenExtraFile(const std::string& name) override;
-    int Resume(const std::string& name, uint32_t offset) override;
-    int ResumeSame(uint32_t offset) override;
+    ResumeResult Resume(const std::string& name, uint32_t offset) override;
+    ResumeResult ResumeSame(uint32_t offset) override;
     void ResendLast() override;
     void Open(const std::string& name) override;
     void Close() override;

@@ -9,6 +9,9 @@
 
 namespace mora {
 
+// Continuing an interrupted upload at a byte offset.
+enum class ResumeResult : int { Resumed = 0, Refused = 1, NoConnection = 2 };
+
 class JStream {
   public:
     enum StateBit : uint32_t { good = 1, open = 2, readMode = 4, atEnd = 8 };

@@ -5,6 +5,8 @@
 
 #include <QRect>
 
+#include "ui/menu_commands.h"
+
 class QPainter;
 
 namespace mora {
@@ -16,9 +18,6 @@ class ScreenHost {
     virtual void CheckMenuItem(int id, bool checked) = 0;
     virtual void InvalidateScreen() = 0;
 };
-
-// The Tools menu item of screen n is kFirstScreenItem + n.
-constexpr int kFirstScreenItem = 40007;
 
 class WWin {
   public:

@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, OpensOnTheRecordScreenWithTheClientSizeAsked) {
     EXPECT_EQ(w.ScreenWidget()->size(), QSize(480, 540));
     EXPECT_EQ(state.currentScreen, kRecordScreen);
     EXPECT_TRUE(w.Screen(kRecordScreen)->IsActive());
-    EXPECT_TRUE(Checked(40007));
+    EXPECT_TRUE(Checked(cmd::Record));
     EXPECT_EQ(w.Screen(kTextEditorScreen), nullptr);
     EXPECT_FALSE(loop.TimerActive(kScreenTimer));  // no external interface
     SaveArtifact(w, "mora_main_window.png");
@@ -67,45 +67,46 @@ TEST_F(MainWindowTest, OpensOnTheRecordScreenWithTheClientSizeAsked) {
 
 TEST_F(MainWindowTest, ToolsItemsSwitchScreensAndCheckOnlyTheCurrentOne) {
     MainWindow& w = Make();
-    w.Item(40008)->trigger();
+    w.Item(cmd::Editor)->trigger();
     EXPECT_EQ(state.currentScreen, kEditorScreen);
     EXPECT_EQ(state.previousScreen, kRecordScreen);
     EXPECT_FALSE(w.Screen(kRecordScreen)->IsActive());
     EXPECT_TRUE(w.Screen(kEditorScreen)->IsActive());
-    EXPECT_FALSE(Checked(40007));
-    EXPECT_TRUE(Checked(40008));
+    EXPECT_FALSE(Checked(cmd::Record));
+    EXPECT_TRUE(Checked(cmd::Editor));
 
-    w.Item(40011)->trigger();
+    w.Item(cmd::About)->trigger();
     EXPECT_EQ(state.currentScreen, kAboutScreen);
-    EXPECT_TRUE(Checked(40011));
-    EXPECT_FALSE(Checked(40008));
+    EXPECT_TRUE(Checked(cmd::About));
+    EXPECT_FALSE(Checked(cmd::Editor));
 
     // Choosing the current screen again only re-checks its item.
-    w.Item(40011)->trigger();
+    w.Item(cmd::About)->trigger();
     EXPECT_EQ(state.currentScreen, kAboutScreen);
-    EXPECT_TRUE(Checked(40011));
+    EXPECT_TRUE(Checked(cmd::About));
     EXPECT_TRUE(w.Screen(kAboutScreen)->IsActive());
 }
 
 TEST_F(MainWindowTest, TextEditorShowsKeepsAndSavesTheProjectText) {
     state.settings.EnableToFile = 1;
     MainWindow& w = Make();
-    w.Item(40010)->trigger();
+    w.Item(cmd::EditText)->trigger();
     ASSERT_TRUE(w.TextEditorOpen());
-    QPlainTextEdit* edit = w.ScreenWidget()->findChild<QPlainTextEdit*>("40030");
+    QPlainTextEdit* edit =
+        w.ScreenWidget()->findChild<QPlainTextEdit*>(QString::number(cmd::TextEditControl));
     ASSERT_EQ(edit, w.TextEdit());
     EXPECT_EQ(edit->geometry(), w.ScreenWidget()->rect());
     EXPECT_EQ(edit->toPlainText(), "Water rose overnight.");
-    EXPECT_TRUE(Checked(40010));
-    EXPECT_FALSE(Checked(40007));
-    EXPECT_FALSE(Enabled(40020));
-    EXPECT_TRUE(Enabled(40038));
-    EXPECT_FALSE(Enabled(40052));
-    EXPECT_TRUE(Enabled(40054));
+    EXPECT_TRUE(Checked(cmd::EditText));
+    EXPECT_FALSE(Checked(cmd::Record));
+    EXPECT_FALSE(Enabled(cmd::PublishClip));
+    EXPECT_TRUE(Enabled(cmd::PublishClipList));
+    EXPECT_FALSE(Enabled(cmd::ClipToFile));
+    EXPECT_TRUE(Enabled(cmd::ClipListToFile));
     edit->appendPlainText("Roads closed.");
     SaveArtifact(w, "mora_text_editor.png");
 
-    w.Item(40010)->trigger();  // already open: nothing changes
+    w.Item(cmd::EditText)->trigger();  // already open: nothing changes
     EXPECT_EQ(w.TextEdit(), edit);
 
     w.SwitchScreen(kRecordScreen);
@@ -113,10 +114,10 @@ TEST_F(MainWindowTest, TextEditorShowsKeepsAndSavesTheProjectText) {
     EXPECT_EQ(state.previousScreen, kTextEditorScreen);
     EXPECT_EQ(state.project.text, "Water rose overnight.\nRoads closed.");
     EXPECT_EQ(savedTexts, std::vector<std::string>{"Water rose overnight.\nRoads closed."});
-    EXPECT_FALSE(Checked(40010));
-    EXPECT_TRUE(Checked(40007));
-    EXPECT_TRUE(Enabled(40020));
-    EXPECT_FALSE(Enabled(40038));
+    EXPECT_FALSE(Checked(cmd::EditText));
+    EXPECT_TRUE(Checked(cmd::Record));
+    EXPECT_TRUE(Enabled(cmd::PublishClip));
+    EXPECT_FALSE(Enabled(cmd::PublishClipList));
 
     // Unchanged text is not saved again; emptied text is cleared and saved.
     w.OpenTextEditor();
@@ -147,14 +148,14 @@ TEST_F(MainWindowTest, TextEditorFollowsTheWindowSizeAndKeepsItsTextWhenTheWindo
 
 TEST_F(MainWindowTest, ExitAsksForTheEndAndImageClosesTheTextEditor) {
     MainWindow& w = Make();
-    w.Item(40055)->trigger();  // images are offered by default
+    w.Item(cmd::Image)->trigger();  // images are offered by default
     w.OpenTextEditor();
-    w.Command(40055);
+    w.Command(cmd::Image);
     EXPECT_FALSE(w.TextEditorOpen());
-    w.Command(40044);
-    w.Command(40020);
+    w.Command(cmd::Nothing);
+    w.Command(cmd::PublishClip);
     EXPECT_EQ(quitRequests, 0);
-    w.Item(40024)->trigger();
+    w.Item(cmd::Exit)->trigger();
     EXPECT_TRUE(state.quitting);
     EXPECT_EQ(quitRequests, 1);
 }
@@ -165,10 +166,10 @@ TEST_F(MainWindowTest, MarkItemNamesWhatItWillDo) {
     w.playPositionOnMarker = [&] { return onMarker; };
     QMenu* edit = FindPopup(*w.menuBar(), kEditPopup);
     emit edit->aboutToShow();
-    EXPECT_EQ(w.Item(40043)->text(), "Delete marker");
+    EXPECT_EQ(w.Item(cmd::Mark)->text(), "Delete marker");
     onMarker = false;
     emit edit->aboutToShow();
-    EXPECT_EQ(w.Item(40043)->text(), "Mark");
+    EXPECT_EQ(w.Item(cmd::Mark)->text(), "Mark");
 }
 
 TEST_F(MainWindowTest, InputOptionsChooseAProfileByItsExactText) {
@@ -198,14 +199,14 @@ TEST_F(MainWindowTest, InputOptionsChooseAProfileByItsExactText) {
         combo->setEditText("Studio");
         dialog->findChild<QPushButton*>("2")->click();
     });
-    w.Item(40049)->trigger();
+    w.Item(cmd::InputOptions)->trigger();
     EXPECT_EQ(state.settings.EqProfileName, "Street");
 
     answer([](QDialog* dialog, QComboBox* combo) {
         combo->setEditText("Studio");
         dialog->findChild<QPushButton*>("1")->click();
     });
-    w.Command(40049);
+    w.Command(cmd::InputOptions);
     EXPECT_EQ(state.settings.EqProfileName, "Studio");
     EXPECT_EQ(state.settings.EqOverallGain, 6);
     EXPECT_EQ(state.settings.EqOn, 1u);

@@ -15,7 +15,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// "Text 40020" per item ("Text 40020 gray" when disabled), "-" per separator.
+// Item("Text", cmd::PublishClip) per item (Gray("Text", cmd::PublishClip) when disabled), "-" per
+// separator.
 Lines Describe(const QMenu* menu) {
     Lines lines;
     for (const QAction* a : menu->actions()) {
@@ -28,6 +29,13 @@ Lines Describe(const QMenu* menu) {
                         (a->isEnabled() ? "" : " gray"));
     }
     return lines;
+}
+
+std::string Item(const char* text, cmd::Id id) {
+    return std::string(text) + " " + std::to_string(id);
+}
+std::string Gray(const char* text, cmd::Id id) {
+    return Item(text, id) + " gray";
 }
 
 Lines Titles(const QMenuBar& bar) {
@@ -52,14 +60,20 @@ TEST(Menus, FullMenuHasEveryPopupItemAndIdentifier) {
     Built m(s);
     EXPECT_EQ(Titles(m.bar), (Lines{"    File  ", "  Publish  ", "  Edit  ", "  Tools  "}));
     EXPECT_EQ(Describe(m.Popup(0)),
-              (Lines{"Exit 40024", "-", "New project 40026", "Open project 40025",
-                     "Open clip 40039", "Save selection 40036", "Delete 40028"}));
-    EXPECT_EQ(Describe(m.Popup(1)), (Lines{"Clip 40020", "Cliplist 40038"}));
+              (Lines{Item("Exit", cmd::Exit), "-", Item("New project", cmd::NewProject),
+                     Item("Open project", cmd::OpenProject), Item("Open clip", cmd::OpenClip),
+                     Item("Save selection", cmd::SaveSelection), Item("Delete", cmd::Delete)}));
+    EXPECT_EQ(Describe(m.Popup(1)),
+              (Lines{Item("Clip", cmd::PublishClip), Item("Cliplist", cmd::PublishClipList)}));
     EXPECT_EQ(Describe(m.Popup(2)),
-              (Lines{"Crop begin 40033", "Crop end 40034", "Copy to clip-editor... 40047", "-",
-                     "Cut begin 40041", "Cut end 40042", "-", "Mark 40043"}));
-    EXPECT_EQ(Describe(m.Popup(3)), (Lines{"About 40011", "Record 40007", "Editor 40008",
-                                           "Clip editor 40009", "Edit Text 40010"}));
+              (Lines{Item("Crop begin", cmd::CropBegin), Item("Crop end", cmd::CropEnd),
+                     Item("Copy to clip-editor...", cmd::CopyToClipEditor), "-",
+                     Item("Cut begin", cmd::CutBegin), Item("Cut end", cmd::CutEnd), "-",
+                     Item("Mark", cmd::Mark)}));
+    EXPECT_EQ(
+        Describe(m.Popup(3)),
+        (Lines{Item("About", cmd::About), Item("Record", cmd::Record), Item("Editor", cmd::Editor),
+               Item("Clip editor", cmd::ClipEditor), Item("Edit Text", cmd::EditText)}));
 }
 
 TEST(Menus, PublishItemsFromTheSettingsGoInOrderWithTheFileAndFastPairsGrayed) {
@@ -70,9 +84,10 @@ TEST(Menus, PublishItemsFromTheSettingsGoInOrderWithTheFileAndFastPairsGrayed) {
     s.FastPublishFormat = 2;
     Built m(s);
     EXPECT_EQ(Describe(m.Popup(1)),
-              (Lines{"Clip 40020", "Cliplist 40038", "-", "Image 40055", "-",
-                     "Clip to File 40052 gray", "Cliplist to File 40054 gray", "-",
-                     "Fast Clip 40062 gray", "Fast Cliplist 40063 gray"}));
+              (Lines{Item("Clip", cmd::PublishClip), Item("Cliplist", cmd::PublishClipList), "-",
+                     Item("Image", cmd::Image), "-", Gray("Clip to File", cmd::ClipToFile),
+                     Gray("Cliplist to File", cmd::ClipListToFile), "-",
+                     Gray("Fast Clip", cmd::FastClip), Gray("Fast Cliplist", cmd::FastClipList)}));
     const QString artifacts = qEnvironmentVariable("MORA_ARTIFACT_DIR");
     if (!artifacts.isEmpty()) {
         QDir().mkpath(artifacts);
@@ -85,8 +100,9 @@ TEST(Menus, PublishItemsFromTheSettingsGoInOrderWithTheFileAndFastPairsGrayed) {
     s.FastPublishFormat = 0;
     Built fileOnly(s);
     EXPECT_EQ(Describe(fileOnly.Popup(1)),
-              (Lines{"Clip 40020", "Cliplist 40038", "-", "Clip to File 40052 gray",
-                     "Cliplist to File 40054 gray"}));
+              (Lines{Item("Clip", cmd::PublishClip), Item("Cliplist", cmd::PublishClipList), "-",
+                     Gray("Clip to File", cmd::ClipToFile),
+                     Gray("Cliplist to File", cmd::ClipListToFile)}));
 }
 
 TEST(Menus, InputOptionsLeadTheToolsPopupWhenProfilesMayBeChosen) {
@@ -95,8 +111,9 @@ TEST(Menus, InputOptionsLeadTheToolsPopupWhenProfilesMayBeChosen) {
     s.AllowEqProfileSelection = 1;
     Built m(s);
     EXPECT_EQ(Describe(m.Popup(3)),
-              (Lines{"Input options... 40049", "-", "About 40011", "Record 40007", "Editor 40008",
-                     "Clip editor 40009", "Edit Text 40010"}));
+              (Lines{Item("Input options...", cmd::InputOptions), "-", Item("About", cmd::About),
+                     Item("Record", cmd::Record), Item("Editor", cmd::Editor),
+                     Item("Clip editor", cmd::ClipEditor), Item("Edit Text", cmd::EditText)}));
 }
 
 TEST(Menus, LiteLayoutHasThePublishPopupAndTwoUntitledOnes) {
@@ -107,10 +124,11 @@ TEST(Menus, LiteLayoutHasThePublishPopupAndTwoUntitledOnes) {
     s.AllowEqProfileSelection = 1;  // there is no Tools popup to take it
     Built m(s);
     EXPECT_EQ(Titles(m.bar), (Lines{"  Publish  ", "", ""}));
-    EXPECT_EQ(Describe(m.Popup(0)), (Lines{"Clip 40020", "-", "Image 40055"}));
-    EXPECT_EQ(Describe(m.Popup(1)), (Lines{"Clip 40021"}));
-    EXPECT_EQ(Describe(m.Popup(2)), (Lines{"Clip 40021"}));
-    EXPECT_EQ(FindMenuItem(m.bar, 40049), nullptr);
+    EXPECT_EQ(Describe(m.Popup(0)),
+              (Lines{Item("Clip", cmd::PublishClip), "-", Item("Image", cmd::Image)}));
+    EXPECT_EQ(Describe(m.Popup(1)), (Lines{Item("Clip", cmd::LiteClip)}));
+    EXPECT_EQ(Describe(m.Popup(2)), (Lines{Item("Clip", cmd::LiteClip)}));
+    EXPECT_EQ(FindMenuItem(m.bar, cmd::InputOptions), nullptr);
 }
 
 }  // namespace

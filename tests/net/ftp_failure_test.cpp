@@ -51,7 +51,7 @@ TEST(FtpFailures, EmptyServerConnectsToNothingSilently) {
     Settings settings;
     InternetState internet;
     JStreamWrFTP stream(settings, internet);
-    EXPECT_EQ(stream.OpenTargetAt("clip", 0), 2);
+    EXPECT_EQ(stream.OpenTargetAt("clip", 0), ResumeResult::NoConnection);
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -127,14 +127,14 @@ TEST(FtpTransfer, ResumeContinuesTheFileExactly) {
     ASSERT_EQ(test::ReadFileBytes(server.Home() + "news/clip.wav").size(), cut);
 
     JStreamWrFTP again(settings, internet);
-    ASSERT_EQ(again.OpenTargetAt("clip", cut), 0);
+    ASSERT_EQ(again.OpenTargetAt("clip", cut), ResumeResult::Resumed);
     ASSERT_TRUE(again.IsWritable());
     again.Write(whole.data() + cut, static_cast<uint32_t>(whole.size() - cut));
     again.CloseFile();
     EXPECT_TRUE(again.IsGood());
     // Already open: nothing is sent, the answer is 0.
     again.OpenFile("news/other.wav", false);
-    EXPECT_EQ(again.OpenTargetAt("clip", 5), 0);
+    EXPECT_EQ(again.OpenTargetAt("clip", 5), ResumeResult::Resumed);
     again.Close();
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "news/clip.wav"), whole);
     EXPECT_EQ(test::ReadFileBytes(server.Home() + "news/other.wav").size(), 0u);
@@ -163,7 +163,7 @@ TEST(FtpTransfer, BrokenUploadResumesWhereTheServerStopped) {
     ASSERT_GT(held, 0u);
     ASSERT_LT(held, whole.size());
 
-    ASSERT_EQ(stream.OpenTargetAt("clip", held), 0);
+    ASSERT_EQ(stream.OpenTargetAt("clip", held), ResumeResult::Resumed);
     ASSERT_TRUE(stream.IsWritable());
     stream.Write(whole.data() + held, static_cast<uint32_t>(whole.size() - held));
     stream.CloseFile();
@@ -178,7 +178,7 @@ TEST(FtpTransfer, RefusedRestartOpensNothing) {
     Settings settings = test::FtpSettingsFor(server);
     InternetState internet = test::ShortTimeouts();
     JStreamWrFTP stream(settings, internet);
-    EXPECT_EQ(stream.OpenTargetAt("clip", 1000), 1);
+    EXPECT_EQ(stream.OpenTargetAt("clip", 1000), ResumeResult::Refused);
     EXPECT_FALSE(stream.IsOpen());
     EXPECT_FALSE(test::FileExists(server.Home() + "clip.wav"));
     // The connection is still usable for a plain upload.
@@ -194,7 +194,7 @@ TEST(FtpTransfer, NoConnectionGivesTwo) {
     settings.FtpServer = "127.0.0.1:" + std::to_string(test::ClosedLoopbackPort());
     InternetState internet = test::ShortTimeouts();
     JStreamWrFTP stream(settings, internet);
-    EXPECT_EQ(stream.OpenTargetAt("clip", 0), 2);
+    EXPECT_EQ(stream.OpenTargetAt("clip", 0), ResumeResult::NoConnection);
     EXPECT_FALSE(stream.IsOpen());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Cannot connect");

@@ -192,7 +192,7 @@ TEST(BwfFtpWriter, ACutUploadResumedAtTheServersByteCountArrivesIdentical) {
     // Resume at what the server holds, and send from there on, as the publish job does.
     const uint64_t held = test::ReadFileBytes(server.Home() + "News.mp2").size();
     ASSERT_GT(held, w.DataStart());
-    ASSERT_EQ(w.Resume("News", static_cast<uint32_t>(held)), 0);
+    ASSERT_EQ(w.Resume("News", static_cast<uint32_t>(held)), ResumeResult::Resumed);
     ASSERT_TRUE(w.IsReady());
     CopyFrames(w, frames, static_cast<size_t>(held - w.DataStart()));
     w.Finish();

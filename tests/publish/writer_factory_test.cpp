@@ -20,41 +20,45 @@ TEST(AudioWriterSlot, KeepsTheCurrentKindAndReplacesAnother) {
     WriterContext context{settings, internet, format, "/tmp/", {}, ""};
     AudioWriterSlot slot;
 
-    JStreamAudioWrite* first = slot.Select(2, context);
+    JStreamAudioWrite* first = slot.Select(WriterKind::Mp2Recording, context);
     ASSERT_NE(dynamic_cast<JStreamAudioWriteMP2File*>(first), nullptr);
     EXPECT_EQ(dynamic_cast<JStreamWrMP2*>(first)->Bitrate().bitsPerSecond, 128000u);
-    EXPECT_EQ(slot.Select(2, context), first);
-    EXPECT_NE(dynamic_cast<JStreamAudioWriteWavFile*>(slot.Select(1, context)), nullptr);
-    EXPECT_EQ(slot.Kind(), 1);
+    EXPECT_EQ(slot.Select(WriterKind::Mp2Recording, context), first);
+    EXPECT_NE(
+        dynamic_cast<JStreamAudioWriteWavFile*>(slot.Select(WriterKind::WavRecording, context)),
+        nullptr);
+    EXPECT_EQ(slot.Kind(), WriterKind::WavRecording);
 
     const struct {
-        int kind;
+        WriterKind kind;
         bool (*is)(JStreamAudioWrite*);
     } kinds[] = {
-        {3, [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteFTP*>(w) != nullptr; }},
-        {4,
+        {WriterKind::LiveMp2Upload,
+         [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteFTP*>(w) != nullptr; }},
+        {WriterKind::WavRecordingLiveUpload,
          [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteWavFTP*>(w) != nullptr; }},
-        {5,
+        {WriterKind::Mp2RecordingLiveUpload,
          [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteMP2FTP*>(w) != nullptr; }},
-        {6,
+        {WriterKind::BwfByFtp,
          [](JStreamAudioWrite* w) { return dynamic_cast<JStreamAudioWriteBWFFTP*>(w) != nullptr; }},
-        {7,
+        {WriterKind::BwfByEmail,
          [](JStreamAudioWrite* w) {
              return dynamic_cast<JStreamAudioWriteBWFEMAIL*>(w) != nullptr;
          }},
-        {8,
+        {WriterKind::BwfFilePcm,
          [](JStreamAudioWrite* w) {
              return dynamic_cast<JStreamAudioWriteBWFWavFile*>(w) != nullptr;
          }},
-        {9,
+        {WriterKind::BwfFileMpeg,
          [](JStreamAudioWrite* w) {
              return dynamic_cast<JStreamAudioWriteBWFMP2File*>(w) != nullptr;
          }},
     };
-    for (const auto& k : kinds) EXPECT_TRUE(k.is(slot.Select(k.kind, context))) << k.kind;
-    EXPECT_EQ(slot.Select(0, context), nullptr);
-    EXPECT_EQ(slot.Select(10, context), nullptr);
-    EXPECT_EQ(slot.Kind(), 0);
+    for (const auto& k : kinds)
+        EXPECT_TRUE(k.is(slot.Select(k.kind, context))) << static_cast<int>(k.kind);
+    EXPECT_EQ(slot.Select(WriterKind::None, context), nullptr);
+    EXPECT_EQ(slot.Select(static_cast<WriterKind>(10), context), nullptr);
+    EXPECT_EQ(slot.Kind(), WriterKind::None);
     EXPECT_EQ(slot.Current(), nullptr);
     EXPECT_TRUE(ui.messages.empty());
 }
