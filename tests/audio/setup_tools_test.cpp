@@ -9,6 +9,7 @@
 #include "audio/eq_preset_file.h"
 #include "audio/rate_measurement.h"
 #include "platform/audio/audio_system.h"
+#include "platform/audio/wav_io.h"
 #include "platform/event_loop.h"
 #include "tests/support/temp_dir.h"
 
@@ -123,6 +124,38 @@ TEST(EqAudition, PlaysAFileLoopedThroughTheEqualiser) {
     const auto out = test::ReadFileBytes(dir.File("out.wav"));
     ASSERT_GE(out.size(), 44u + 4 * kToolBufferBytes);
     for (size_t i = 0; i < 4 * kToolBufferBytes; ++i) ASSERT_EQ(out[44 + i], i % 100) << i;
+}
+
+TEST(EqAudition, MonitorsTheInputThroughTheEqualiserToTheOutput) {
+    test::TempDir dir;
+    const uint32_t samples = 3 * kToolBufferSamples;
+    std::vector<uint8_t> in = WavHeader(ToolFormat(), 2ull * samples);
+    for (uint32_t i = 0; i < samples; ++i) {
+        const auto v = static_cast<int16_t>((i % 200) * 100 - 10000);
+        in.push_back(static_cast<uint8_t>(v));
+        in.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    test::WriteFileBytes(dir.File("in.wav"), in);
+    ManualEventLoop loop;
+    auto system =
+        MakeFileAudioSystem(loop, dir.File("in.wav"), dir.File("out.wav"), Pace::kRealTime);
+    Settings settings;
+    settings.EqOn = 1;
+    settings.EqOverallGain = -6;  // all bands off: only the make-up gain acts
+    InputDsp dsp;
+    ComputeAllSections(dsp, settings, 0);
+    EqAudition audition(*system);
+    ASSERT_EQ(audition.StartMonitor(dsp), kAudioOk);
+    loop.Advance(2000);
+    audition.Stop();
+    loop.RunPending();
+    const auto out = test::ReadFileBytes(dir.File("out.wav"));
+    ASSERT_GE(out.size(), 44u + 2 * kToolBufferBytes);
+    for (size_t i = 0; i < 2 * kToolBufferSamples; ++i) {
+        const auto x = static_cast<int16_t>(in[44 + 2 * i] | (in[45 + 2 * i] << 8));
+        const auto y = static_cast<int16_t>(out[44 + 2 * i] | (out[45 + 2 * i] << 8));
+        ASSERT_EQ(y, (static_cast<int64_t>(dsp.multiplier) * x * 4) >> 10) << i;
+    }
 }
 
 }  // namespace
