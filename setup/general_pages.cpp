@@ -379,7 +379,7 @@ class AudioPage : public SetupPage {
     static constexpr const char* kMeasureText = "Measure Sample-rate";
 
     void Start() {
-        if (!state_.audio) return;
+        if (!state_.audio) return StopAudio();
         if (!meter_) meter_ = std::make_unique<SampleRateMeter>(*state_.audio);
         auto report = [this](const RateReport& r) {
             settings_.MeasuredSampleRate = r.rate;

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>

@@ -59,7 +59,6 @@ SetupWindow::SetupWindow(SetupState& state) : state_(state), entries_(TabOrder(s
     file->addAction("Save and exit", this, [this] { SaveAndExit(); });
     file->addAction("Cancel", this, [this] { Cancel(); });
     auto* next = menuBar()->addAction("Next");
-    next->setShortcut(QKeySequence::NextChild);
     connect(next, &QAction::triggered, this, [this] { Next(); });
 
     auto* central = new QWidget(this);

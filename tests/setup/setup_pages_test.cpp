@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 
 #include "tests/setup/setup_test_fixture.h"
+#include "tests/ui/qt_test_app.h"
 
 namespace mora {
 namespace {
@@ -215,6 +216,28 @@ TEST_F(SetupWindowTest, SavedPresetLoadsBackIntoTheBands) {
     EXPECT_EQ(state.settings.EqOn, 1u);
     EXPECT_EQ(state.settings.EqProfileName, "Studio");
     EXPECT_EQ(Control<QComboBox>(1099)->currentText(), "Studio");
+}
+
+TEST_F(SetupWindowTest, MeasurementCountsDownAndStopsOnTabChange) {
+    Settings s;
+    s.MeasuredSampleRate = 40000;
+    Open(s);
+    Show("Audio");
+    auto* measure = Control<QPushButton>(1061);
+    measure->click();
+    // The first report comes after eight buffers of 8192 samples (1.5 s on the null device).
+    ASSERT_TRUE(test::PumpUntil([&] { return measure->text() == "Wait... 100"; }, 8000));
+    EXPECT_EQ(Control<QLineEdit>(1119)->text().toUInt(), state.settings.MeasuredSampleRate);
+    // The null device keeps time by a 10 ms timer, so a busy machine slows it: only a change is
+    // sure.
+    EXPECT_NE(state.settings.MeasuredSampleRate, 40000u);
+    Show("Options1");
+    const uint32_t kept = state.settings.MeasuredSampleRate;
+    test::PumpUntil([] { return false; }, 1000);
+    EXPECT_EQ(state.settings.MeasuredSampleRate, kept);
+    Show("Audio");
+    EXPECT_EQ(Control<QPushButton>(1061)->text(), "Measure Sample-rate");
+    EXPECT_FALSE(Control<QPushButton>(1061)->isChecked());
 }
 
 }  // namespace
