@@ -6,58 +6,14 @@
 #include "stream/binary_io.h"
 
 namespace mora {
-namespace {
-bool IdIs(const uint8_t* id, const char* text) {
-    return std::memcmp(id, text, 4) == 0;
-}
-
-uint32_t U32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t U16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-constexpr uint16_t kFormatExtensible = 0xFFFE;
-}  // namespace
-
-RiffLayout WalkRiff(JStream& stream, uint32_t fileSize) {
-    RiffLayout layout;
-    uint8_t head[12];
-    stream.SetPosition(0);
-    if (fileSize < 12 || !ReadBytes(stream, head, 12)) return layout;
-    if (!IdIs(head, "RIFF") || !IdIs(head + 8, "WAVE")) return layout;
-    layout.isRiff = true;
-    // Chunks follow one another, each padded to an even length; the RIFF size is not trusted
-    // (writers that could not seek leave it wrong), only the real file size is.
-    uint64_t pos = 12;
-    while (pos + 8 <= fileSize) {
-        uint8_t chunk[8];
-        stream.SetPosition(static_cast<int32_t>(pos));
-        if (!ReadBytes(stream, chunk, 8)) break;
-        const uint32_t size = U32(chunk + 4);
-        if (IdIs(chunk, "data")) {
-            layout.hasData = true;
-            layout.dataStart = static_cast<uint32_t>(pos + 8);
-            layout.dataSize = size;
-            break;
-        }
-        if (IdIs(chunk, "fmt ") && !layout.hasFormat) {
-            uint8_t fmt[40]{};
-            const uint32_t take = std::min<uint64_t>({size, sizeof fmt, fileSize - pos - 8});
-            stream.Read(fmt, take);
-            layout.hasFormat = take >= 16;
-            layout.formatTag = U16(fmt);
-            layout.channels = U16(fmt + 2);
-            layout.sampleRate = U32(fmt + 4);
-            layout.bitsPerSample = U16(fmt + 14);
-            // Extensible files name the real format in the first two bytes of the sub-format.
-            if (layout.formatTag == kFormatExtensible && take >= 26)
-                layout.formatTag = U16(fmt + 24);
-        }
-        pos += 8 + static_cast<uint64_t>(size) + (size & 1);
-    }
-    return layout;
+RiffLayout WalkRiff(JStream& stream, uint64_t fileSize) {
+    return WalkRiff(
+        [&stream](uint64_t offset, uint8_t* dst, size_t n) -> size_t {
+            stream.SetPosition(static_cast<int32_t>(offset));
+            const int32_t got = stream.Read(dst, static_cast<uint32_t>(n));
+            return got > 0 ? static_cast<size_t>(got) : 0;
+        },
+        fileSize);
 }
 
 uint32_t Mp2FrameOfUnit(const EngineFormat& format, int32_t unit) {
@@ -109,7 +65,7 @@ std::optional<Mp2Header> FirstMp2Header(const std::string& path) {
     if (!file.IsReadable()) return std::nullopt;
     Mp2Header header;
     if (!ReadBytes(file, header.bytes, 4)) return std::nullopt;
-    if (IdIs(header.bytes, "RIFF")) {
+    if (TagIs(header.bytes, "RIFF")) {
         const RiffLayout layout = WalkRiff(file, file.GetSize());
         if (!layout.hasData) return std::nullopt;
         file.SetPosition(static_cast<int32_t>(layout.dataStart));

@@ -18,6 +18,7 @@
 #include "audio/engine_format.h"
 #include "audio/mp2_decoder.h"
 #include "audio/playback_converter.h"
+#include "platform/riff.h"
 #include "stream/jstream_file.h"
 #include "stream/jstream_memory.h"
 
@@ -121,19 +122,8 @@ class JStreamAudioReadMP2File : public JStreamAudioReadFile {
 // Level units of a recording: `unit` * 125 / (3 * units per second) is its first MP2 frame.
 uint32_t Mp2FrameOfUnit(const EngineFormat& format, int32_t unit);
 
-// Where the audio of a RIFF file lies, from a walk over its chunks.
-struct RiffLayout {
-    bool isRiff = false;  // "RIFF" ... "WAVE"
-    bool hasFormat = false;
-    bool hasData = false;
-    uint16_t formatTag = 0;  // from "fmt ", the sub-format's tag for extensible files
-    uint16_t channels = 0;
-    uint32_t sampleRate = 0;
-    uint16_t bitsPerSample = 0;
-    uint32_t dataStart = 0;
-    uint32_t dataSize = 0;
-};
-RiffLayout WalkRiff(JStream& stream, uint32_t fileSize);
+// The chunk walk over a stream of `fileSize` bytes.
+RiffLayout WalkRiff(JStream& stream, uint64_t fileSize);
 
 // The first MP2 frame header of a file (after its RIFF headers when it has them).
 std::optional<Mp2Header> FirstMp2Header(const std::string& path);

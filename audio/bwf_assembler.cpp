@@ -1,6 +1,6 @@
 #include "audio/bwf_assembler.h"
 
-#include "audio/le_bytes.h"
+#include "platform/riff.h"
 
 namespace mora {
 

@@ -1,6 +1,6 @@
 #include "audio/bwf_file_writers.h"
 
-#include "audio/le_bytes.h"
+#include "platform/riff.h"
 #include "stream/report.h"
 
 namespace mora {

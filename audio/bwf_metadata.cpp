@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "audio/le_bytes.h"
+#include "platform/riff.h"
 
 namespace mora {
 namespace {

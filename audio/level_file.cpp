@@ -7,6 +7,7 @@
 
 #include "audio/level_file_reads.h"
 #include "audio/level_meter.h"
+#include "platform/riff.h"
 #include "stream/binary_io.h"
 #include "stream/jstream_file.h"
 #include "stream/replace_file.h"
@@ -68,17 +69,13 @@ void WriteImage(JStream& stream, const VuImage& image) {
     WriteLE(stream, image.shift);
 }
 
-uint32_t GetU32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 void ReadTables(JStream& stream, const VuFileHeader& header, RecordingEdit& edit) {
     std::vector<uint8_t> raw(4 * header.markerCount + 12 * header.cutCount);
     if (!raw.empty()) stream.Read(raw.data(), static_cast<uint32_t>(raw.size()));
     const uint8_t* p = raw.data();
-    for (uint32_t i = 0; i < header.markerCount; ++i, p += 4) edit.markers[i] = GetU32(p);
+    for (uint32_t i = 0; i < header.markerCount; ++i, p += 4) edit.markers[i] = GetLE32(p);
     for (uint32_t i = 0; i < header.cutCount; ++i, p += 12)
-        edit.cuts[i] = {GetU32(p), GetU32(p + 4), GetU32(p + 8)};
+        edit.cuts[i] = {GetLE32(p), GetLE32(p + 4), GetLE32(p + 8)};
     edit.markerCount = header.markerCount;
     edit.cutCount = header.cutCount;
 }

@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/riff.h"
 #include "stream/binary_io.h"
 #include "stream/jstream_file.h"
 #include "stream/report.h"
 
 namespace mora {
 namespace {
-
-uint32_t GetU32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Opens `path` and reads its header; shows `message` when that fails.
 std::optional<VuFileHeader> OpenHeader(JStreamFile& file, const std::string& path,
@@ -40,7 +37,7 @@ std::vector<VuCut> ReadCutTable(JStream& stream, const VuFileHeader& header) {
     std::vector<uint8_t> raw = ReadRaw(stream, 12 * header.cutCount);
     for (uint32_t i = 0; i < header.cutCount; ++i) {
         const uint8_t* p = raw.data() + 12 * i;
-        cuts.push_back({GetU32(p), GetU32(p + 4), GetU32(p + 8)});
+        cuts.push_back({GetLE32(p), GetLE32(p + 4), GetLE32(p + 8)});
     }
     return cuts;
 }
@@ -57,14 +54,14 @@ VuHeaderStatus ReadVuHeader(JStream& stream, VuFileHeader& header) {
     uint8_t raw[28] = {};
     stream.Read(raw, 20);
     if (std::memcmp(raw, "UVMJ", 4) != 0) return VuHeaderStatus::BadMagic;
-    header.version = GetU32(raw + 4) & 0xFFF;
-    header.cropBegin = GetU32(raw + 8);
-    header.cropEnd = GetU32(raw + 12);
-    header.levelCount = GetU32(raw + 16);
+    header.version = GetLE32(raw + 4) & 0xFFF;
+    header.cropBegin = GetLE32(raw + 8);
+    header.cropEnd = GetLE32(raw + 12);
+    header.levelCount = GetLE32(raw + 16);
     if (header.version < 2) return VuHeaderStatus::Ok;
     stream.Read(raw + 20, 8);
-    const uint32_t markers = GetU32(raw + 20);
-    const uint32_t cuts = GetU32(raw + 24);
+    const uint32_t markers = GetLE32(raw + 20);
+    const uint32_t cuts = GetLE32(raw + 24);
     if (markers > kMaxMarkers || cuts > kMaxCuts) return VuHeaderStatus::BadTables;
     auto remaining = RemainingBytes(stream);
     if (!remaining || *remaining < 4ull * markers + 12ull * cuts) return VuHeaderStatus::BadTables;
@@ -91,7 +88,7 @@ uint32_t GetVuMarkers(const std::string& path, std::vector<uint32_t>& markers) {
     if (!header) return 0;
     std::vector<uint8_t> raw = ReadRaw(file, 4 * header->markerCount);
     for (uint32_t i = 0; i < header->markerCount; ++i)
-        markers.push_back(GetU32(raw.data() + 4 * i));
+        markers.push_back(GetLE32(raw.data() + 4 * i));
     return 4 * header->markerCount;
 }
 

@@ -25,8 +25,8 @@ uint32_t JStreamAudioReadMP2File::Validate() {
         // A Broadcast Wave file of ours: the frames are the data chunk.
         const RiffLayout layout = WalkRiff(source, size);
         std::memset(header.bytes, 0, 4);
-        dataStart_ = layout.hasData ? layout.dataStart : size;
-        dataSize_ = layout.hasData ? std::min(layout.dataSize, size - dataStart_) : 0;
+        dataStart_ = layout.hasData ? static_cast<uint32_t>(layout.dataStart) : size;
+        dataSize_ = layout.hasData ? static_cast<uint32_t>(layout.dataSize) : 0;
         source.SetPosition(static_cast<int32_t>(dataStart_));
         if (dataSize_ >= 4) ReadBytes(source, header.bytes, 4);
     } else {

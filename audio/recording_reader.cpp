@@ -4,8 +4,6 @@
 
 namespace mora {
 namespace {
-constexpr uint16_t kFormatMpeg = 0x50;
-
 bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -18,7 +16,7 @@ bool IsMp2Recording(const std::string& path) {
     Mp2Header header;
     if (!ReadBytes(file, header.bytes, 4)) return false;
     if (header.IsMpeg1Layer2()) return true;
-    return WalkRiff(file, file.GetSize()).formatTag == kFormatMpeg;
+    return WalkRiff(file, file.GetSize()).formatTag == kWaveFormatMpeg;
 }
 
 std::string LevelFilePathOf(const std::string& path) {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "audio/le_bytes.h"
+#include "platform/riff.h"
 #include "stream/report.h"
 
 namespace mora {
@@ -31,26 +31,6 @@ void JStreamWrWavFile::FlushBuffer() {
     fill_ = 0;
 }
 
-std::array<uint8_t, 44> PlainWavHeader(int channels, uint32_t rate, int bits, uint32_t dataBytes) {
-    std::array<uint8_t, 44> h{};
-    const auto ch = static_cast<uint32_t>(channels);
-    const auto b = static_cast<uint32_t>(bits);
-    PutTag(&h[0], "RIFF");
-    PutLE32(&h[4], dataBytes + 36);
-    PutTag(&h[8], "WAVE");
-    PutTag(&h[12], "fmt ");
-    PutLE32(&h[16], 16);
-    PutLE16(&h[20], 1);
-    PutLE16(&h[22], ch);
-    PutLE32(&h[24], rate);
-    PutLE32(&h[28], b / 8 * ch * rate);
-    PutLE16(&h[32], ch * b / 8);
-    PutLE16(&h[34], b);
-    PutTag(&h[36], "data");
-    PutLE32(&h[40], dataBytes);
-    return h;
-}
-
 JStreamAudioWriteWavFile::JStreamAudioWriteWavFile(const AudioWriteFormat& format,
                                                    std::string projectFolder)
     : format_(format), folder_(std::move(projectFolder)) {}
@@ -75,7 +55,8 @@ void JStreamAudioWriteWavFile::Open(const std::string& name) {
     JStreamFile::Open(path_, false);
     ResetBuffer();
     CountFrom(0);
-    auto header = PlainWavHeader(format_.Channels(), format_.recordingRate, format_.sampleBits, 0);
+    auto header = PcmWavHeader(static_cast<uint16_t>(format_.Channels()), format_.recordingRate,
+                               static_cast<uint16_t>(format_.sampleBits), 0);
     PutLE32(&header[4], 0);  // both sizes are patched at close
     Write(header.data(), header.size());
     CountFrom(header.size());
@@ -97,19 +78,15 @@ void JStreamAudioWriteWavFile::Close() {
         JStreamFile::Close();
         return;
     }
-    if (IsWritable()) {
-        FlushBuffer();
-        const uint32_t length = GetSize();
-        const uint32_t riff = length - 8, data = length - 44;
-        uint8_t bytes[4];
-        SetPosition(4);
-        PutLE32(bytes, riff);
-        Write(bytes, 4);
-        SetPosition(40);
-        PutLE32(bytes, data);
-        Write(bytes, 4);
-    }
+    if (IsWritable()) FlushBuffer();
     JStreamFile::Close();
+    // Through a handle of its own: a failed write (a full disk) leaves this handle unusable, yet
+    // the samples that did reach the disk must stay playable.
+    if (::stat(path_.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) >= 44) {
+        const uint64_t frame = static_cast<uint64_t>(format_.Channels()) * (format_.sampleBits / 8);
+        const uint64_t end = static_cast<uint64_t>(st.st_size);
+        PatchRiffSizes(path_, end, 44, end - (end - 44) % frame, true);
+    }
     path_.clear();
 }
 

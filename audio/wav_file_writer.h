@@ -8,12 +8,10 @@
 #include <string>
 
 #include "audio/jstream_audio_write.h"
+#include "platform/riff.h"
 #include "stream/jstream_file.h"
 
 namespace mora {
-
-// A RIFF file's sizes are 32-bit: no WAV file of ours grows past this many bytes.
-constexpr uint64_t kMaxRiffFileBytes = 0xFFFFFFFFull;
 
 // A file stream with the write-behind buffer the PCM writers share.
 class JStreamWrWavFile : public JStreamFile {
@@ -42,9 +40,6 @@ class JStreamWrWavFile : public JStreamFile {
     uint32_t fill_ = 0;
     uint64_t written_ = 0;
 };
-
-// The 44-byte header of a plain PCM WAV file, sizes as given.
-std::array<uint8_t, 44> PlainWavHeader(int channels, uint32_t rate, int bits, uint32_t dataBytes);
 
 // Kind 1: a PCM recording in the project folder.
 class JStreamAudioWriteWavFile : public JStreamAudioWrite, public JStreamWrWavFile {

@@ -7,8 +7,6 @@
 
 namespace mora {
 namespace {
-constexpr uint16_t kFormatPcm = 1;
-
 int PlayModeFor(uint32_t rate, const EngineFormat& format) {
     switch (rate) {
         case 48000:
@@ -42,12 +40,13 @@ uint32_t JStreamAudioReadWavFile::Validate() {
         return 0;
     }
     // Integer PCM only: float or compressed samples would be played as loud noise.
-    if (layout.bitsPerSample < 16 || layout.bitsPerSample > 32 || layout.formatTag != kFormatPcm) {
+    if (layout.bitsPerSample < 16 || layout.bitsPerSample > 32 ||
+        layout.formatTag != kWaveFormatPcm) {
         ReportError("Only 16 or 24-bits\nsamples allowed.");
         return 0;
     }
-    if (!layout.hasData || layout.dataSize == 0 ||
-        static_cast<uint64_t>(layout.dataStart) + layout.dataSize > size) {
+    // A data size of 0 or past the end (a recording cut off) was read as the rest of the file.
+    if (!layout.hasData || layout.dataSize == 0) {
         ReportError("WavOpenFile No Data");
         return 0;
     }
@@ -58,8 +57,8 @@ uint32_t JStreamAudioReadWavFile::Validate() {
     // Whole sample frames per unit, so a unit never splits a sample.
     format_.bytesPerUnit = rate / LevelUnitsPerSecond(format_) * layout.channels * sampleBytes;
     format_.playMode = PlayModeFor(rate, format_);
-    dataStart_ = layout.dataStart;
-    dataSize_ = layout.dataSize;
+    dataStart_ = static_cast<uint32_t>(layout.dataStart);
+    dataSize_ = static_cast<uint32_t>(layout.dataSize);
     return dataSize_ / format_.bytesPerUnit;
 }
 

@@ -45,7 +45,7 @@ std::vector<int16_t> TestAudio(uint32_t rate, uint32_t seconds, int channels) {
 
 void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels,
               uint32_t rate) {
-    const auto header = PlainWavHeader(channels, rate, 16, static_cast<uint32_t>(pcm.size() * 2));
+    const auto header = PcmWavHeader(channels, rate, 16, pcm.size() * 2);
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(header.data(), 1, header.size(), f);
     std::fwrite(pcm.data(), 2, pcm.size(), f);

@@ -42,13 +42,6 @@ int Fail(const char* command, const char* what, int code) {
 }
 
 // Parses a whole positive number; 0 when the text is not one.
-unsigned long ParseCount(const std::string& text) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long v = std::strtoul(text.c_str(), &end, 10);
-    return (text.empty() || *end || errno || text[0] == '-') ? 0 : v;
-}
-
 int Devices(const Args& args) {
     BlockingEventLoop loop;
     auto system = OpenSystem(loop, "devices");
@@ -116,7 +109,7 @@ int Play(const Args& args) {
         const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
         return got < 0 ? size_t{0} : static_cast<size_t>(got);
     };
-    if (!ParseWav(readAt, static_cast<uint64_t>(st.st_size), layout, error)) {
+    if (!ParseWavFile(fd, layout, error)) {
         std::fprintf(stderr, "mora-cli play: %s: %s\n", path.c_str(), error.c_str());
         return kExitFailed;
     }
@@ -191,17 +184,19 @@ int Capture(const Args& args) {
         std::fprintf(stderr, "mora-cli capture: give SECONDS and OUT.wav\n");
         return kExitUsage;
     }
+    // SECONDS may have a fraction, so it is the one number read here rather than by ParseNumber.
     char* end = nullptr;
     const double seconds = std::strtod(args.positional[0].c_str(), &end);
-    PcmFormat format;
-    format.rate = static_cast<uint32_t>(ParseCount(args.Get("rate", "44100")));
-    format.channels = static_cast<uint16_t>(ParseCount(args.Get("channels", "1")));
-    if (*end || !(seconds > 0 && seconds <= 24 * 3600) || !format.Valid() || format.channels > 2) {
-        std::fprintf(stderr,
-                     "mora-cli capture: SECONDS must be above 0, --rate 1000..768000, "
-                     "--channels 1 or 2\n");
+    if (*end || !(seconds > 0 && seconds <= 24 * 3600)) {
+        Complain(args, "SECONDS takes a number above 0 and up to 86400");
         return kExitUsage;
     }
+    const auto rate = NumberOption(args, "rate", 44100, 1000, 768000, "Hz");
+    const auto channels = NumberOption(args, "channels", 1, 1, 2);
+    if (!rate || !channels) return kExitUsage;
+    PcmFormat format;
+    format.rate = static_cast<uint32_t>(*rate);
+    format.channels = static_cast<uint16_t>(*channels);
     const std::string& path = args.positional[1];
 
     BlockingEventLoop loop;

@@ -14,7 +14,6 @@
 #include "cli/command.h"
 #include "net/ftp_stream.h"
 #include "net/ftp_test.h"
-#include "platform/program_dir.h"
 #include "settings/settings.h"
 
 namespace mora::cli {
@@ -34,64 +33,38 @@ const char* kCommonHelp =
     "wait (default 30 s to connect, 60 s for replies and data). Failures are printed on stderr\n"
     "with exit status 1.";
 
-bool ParseNumber(const std::string& text, unsigned long long& value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 18) {
-        return false;
-    }
-    value = std::stoull(text);
-    return true;
-}
-
-// Settings and Internet state for a command; false (after a message) when the command line
-// was refused or the settings file could not be read.
+// Settings and Internet state for a command: kExitOk, or the exit status after a message.
 int Prepare(const Args& args, Settings& settings, InternetState& internet) {
-    const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
-    if (!LoadSettings(settings, ini) && args.Has("ini")) {
-        std::fprintf(stderr,
-                     "%s: No ini-file found (missing, unreadable or not a settings file).\n",
-                     ini.c_str());
-        return kExitFailed;
-    }
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.FtpServer = *v;
     if (auto v = args.Get("user")) settings.FtpUser = *v;
     if (auto v = args.Get("password")) settings.FtpPassword = *v;
     if (auto v = args.Get("dir")) settings.FtpDestDir = *v;
-    if (auto v = args.Get("passive")) {
-        if (*v != "0" && *v != "1") {
-            std::fprintf(stderr, "mora-cli ftp: --passive takes 0 or 1\n");
-            return kExitUsage;
-        }
-        settings.FtpPassive = *v == "1" ? 1 : 0;
-    }
-    if (auto v = args.Get("timeout")) {
-        unsigned long long seconds = 0;
-        if (!ParseNumber(*v, seconds) || seconds == 0 || seconds > 3600) {
-            std::fprintf(stderr, "mora-cli ftp: --timeout takes seconds from 1 to 3600\n");
-            return kExitUsage;
-        }
-        const int ms = static_cast<int>(seconds * 1000);
+    const auto passive = NumberOption(args, "passive", settings.FtpPassive, 0, 1);
+    const auto seconds = NumberOption(args, "timeout", 0, 1, 3600, "seconds");
+    if (!passive || !seconds) return kExitUsage;
+    settings.FtpPassive = static_cast<uint8_t>(*passive);
+    if (*seconds > 0) {
+        const int ms = static_cast<int>(*seconds * 1000);
         internet.timeouts = {ms, ms, ms};
     }
     return kExitOk;
 }
 
-bool WantPositional(const Args& args, size_t count, const char* command) {
+bool WantPositional(const Args& args, size_t count) {
     if (args.positional.size() == count) return true;
-    std::fprintf(stderr, "mora-cli ftp %s: expected %zu argument(s); see --help\n", command, count);
+    Complain(args, "expected " + std::to_string(count) + " argument(s); see --help");
     return false;
 }
 
 int Put(const Args& args) {
-    if (!WantPositional(args, 2, "put")) return kExitUsage;
+    if (!WantPositional(args, 2)) return kExitUsage;
     Settings settings;
     InternetState internet;
     if (int status = Prepare(args, settings, internet); status != kExitOk) return status;
-    unsigned long long resumeAt = 0;
-    if (auto v = args.Get("resume-at"); v && !ParseNumber(*v, resumeAt)) {
-        std::fprintf(stderr, "mora-cli ftp put: --resume-at takes a byte offset\n");
-        return kExitUsage;
-    }
+    const auto resumeOption = NumberOption(args, "resume-at", 0, 0, INT64_MAX, "a byte offset");
+    if (!resumeOption) return kExitUsage;
+    const auto resumeAt = static_cast<unsigned long long>(*resumeOption);
     const std::string& local = args.positional[0];
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(local.c_str(), "rb"),
                                                          std::fclose);
@@ -141,7 +114,7 @@ int Put(const Args& args) {
 }
 
 int Get(const Args& args) {
-    if (!WantPositional(args, 2, "get")) return kExitUsage;
+    if (!WantPositional(args, 2)) return kExitUsage;
     Settings settings;
     InternetState internet;
     if (int status = Prepare(args, settings, internet); status != kExitOk) return status;
@@ -213,7 +186,7 @@ int Get(const Args& args) {
 }
 
 int Delete(const Args& args) {
-    if (!WantPositional(args, 1, "delete")) return kExitUsage;
+    if (!WantPositional(args, 1)) return kExitUsage;
     Settings settings;
     InternetState internet;
     if (int status = Prepare(args, settings, internet); status != kExitOk) return status;
@@ -233,7 +206,7 @@ int Delete(const Args& args) {
 }
 
 int Test(const Args& args) {
-    if (!WantPositional(args, 0, "test")) return kExitUsage;
+    if (!WantPositional(args, 0)) return kExitUsage;
     Settings settings;
     InternetState internet;
     if (int status = Prepare(args, settings, internet); status != kExitOk) return status;

@@ -1,16 +1,20 @@
-// mora-cli levels show: a level file as opening a recording reads it.
+// mora-cli levels show / build: a level file as opening a recording reads it, and building one
+// from a recording's audio.
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 
+#include "audio/level_builder.h"
 #include "audio/level_file.h"
 #include "audio/level_file_reads.h"
+#include "audio/level_meter.h"
+#include "audio/recording_reader.h"
 #include "cli/command.h"
 
 namespace mora::cli {
@@ -23,18 +27,10 @@ int Show(const Args& args) {
         return kExitUsage;
     }
     const std::string& path = args.positional[0];
-    uint32_t shift = 2;
-    if (auto text = args.Get("shift")) {
-        char* end = nullptr;
-        unsigned long value = std::strtoul(text->c_str(), &end, 10);
-        if (text->empty() || *end != '\0' || value > kMaxLevelShift) {
-            std::fprintf(stderr, "mora-cli levels show: --shift takes 0 to %u\n", kMaxLevelShift);
-            return kExitUsage;
-        }
-        shift = static_cast<uint32_t>(value);
-    }
+    const auto shift = ShiftOption(args);
+    if (!shift) return kExitUsage;
     RecordingEdit edit;
-    edit.shift = shift;
+    edit.shift = *shift;
     VuReadResult read;
     // A missing level file is no error to the program (it rebuilds the levels from the audio),
     // but it is to this command. A refused file has been reported by the load.
@@ -63,6 +59,38 @@ int Show(const Args& args) {
     std::cout << json.dump() << "\n";
     return kExitOk;
 }
+
+int BuildLevels(const Args& args) {
+    if (args.positional.size() != 1) {
+        std::fprintf(stderr, "mora-cli levels build: name one recording\n");
+        return kExitUsage;
+    }
+    const auto shift = ShiftOption(args);
+    if (!shift) return kExitUsage;
+    EngineFormat format;
+    format.levelShift = *shift;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    const std::string& path = args.positional[0];
+    if (OpenRecordingReader(path, format, reader, mp2) == 0) return kExitFailed;
+    RecordingEdit edit;
+    if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
+    const std::string levelFile = LevelFilePathOf(path);
+    if (!SaveVuFile(edit, levelFile)) return kExitFailed;
+    std::printf("%s\n", levelFile.c_str());
+    return kExitOk;
+}
+
+const CommandRegistrar kBuildLevels{{
+    "levels build",
+    "FILE [--shift S]",
+    "Builds the level file of a recording from its audio, as is done when a recording's level\n"
+    "file is missing: one level value per level unit, crop range 0 to the length, no markers\n"
+    "or cuts. Writes it beside the recording with the extension .jvu and prints its path.",
+    {"shift"},
+    {},
+    BuildLevels,
+}};
 
 const CommandRegistrar kShow{{
     "levels show",

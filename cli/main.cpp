@@ -65,13 +65,22 @@ void PrintUsage(const Command& c, std::FILE* out) {
                  c.help.c_str());
 }
 
-void PrintOverview(std::FILE* out) {
-    std::fprintf(out, "usage: mora-cli COMMAND [ARGS...]\n\nCommands:\n");
+bool InGroup(const Command& c, const std::string& group) {
+    return group.empty() || c.words == group || c.words.rfind(group + " ", 0) == 0;
+}
+
+// The commands of `group` (every command when it is empty); false when the group has none.
+bool PrintOverview(std::FILE* out, const std::string& group = "") {
     auto sorted = Commands();
+    std::erase_if(sorted, [&](const Command& c) { return !InGroup(c, group); });
+    if (sorted.empty()) return false;
     std::sort(sorted.begin(), sorted.end(),
               [](const Command& a, const Command& b) { return a.words < b.words; });
+    std::fprintf(out, "usage: mora-cli %s [ARGS...]\n\nCommands:\n",
+                 group.empty() ? "COMMAND" : group.c_str());
     for (const auto& c : sorted) std::fprintf(out, "  %s %s\n", c.words.c_str(), c.usage.c_str());
     std::fprintf(out, "\n'mora-cli COMMAND --help' tells more of one command.\n");
+    return true;
 }
 
 // The registered command whose words open the command line, preferring the longest.
@@ -107,6 +116,11 @@ int main(int argc, char** argv) {
     size_t used = 0;
     const Command* command = Find(words, used);
     if (!command) {
+        // A group's first word alone ("mora-cli ftp", "mora-cli ftp --help") lists the group.
+        const bool help = words.size() == 2 && (words[1] == "--help" || words[1] == "-h");
+        if (words.size() == 1 || help) {
+            if (PrintOverview(help ? stdout : stderr, words[0])) return help ? kExitOk : kExitUsage;
+        }
         std::fprintf(stderr, "mora-cli: unknown command '%s'\n\n", words[0].c_str());
         PrintOverview(stderr);
         return kExitUsage;
@@ -117,6 +131,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     Args args;
+    args.command = command->words;
     if (auto error = ParseArgs(*command, rest, args)) {
         std::fprintf(stderr, "mora-cli %s: %s\n", command->words.c_str(), error->c_str());
         PrintUsage(*command, stderr);

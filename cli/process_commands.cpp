@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <cstdlib>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
+#include "audio/audio_reader.h"
 #include "audio/eq_presets.h"
 #include "audio/input_processing.h"
 #include "audio/level_meter.h"
 #include "cli/command.h"
 #include "platform/program_dir.h"
+#include "platform/riff.h"
 #include "settings/settings.h"
-#include "stream/binary_io.h"
 #include "stream/jstream_file.h"
 #include "stream/replace_file.h"
 
@@ -23,69 +24,16 @@ namespace mora::cli {
 namespace {
 using Json = nlohmann::ordered_json;
 
-struct PcmWav {
-    uint16_t channels = 0;
-    uint32_t sampleRate = 0;
-    uint16_t bitsPerSample = 0;
-    uint32_t dataOffset = 0;
-    uint32_t dataSize = 0;
-};
-
-// Finds the format and the data of a RIFF/WAVE file; only what this command can process.
-std::optional<std::string> ReadWavLayout(JStreamFile& file, PcmWav& wav) {
-    uint8_t head[12];
-    if (!ReadBytes(file, head, 12) || std::memcmp(head, "RIFF", 4) != 0 ||
-        std::memcmp(head + 8, "WAVE", 4) != 0)
-        return "not a WAV file";
-    const uint64_t size = file.GetSize();
-    uint64_t pos = 12;
-    bool haveFormat = false;
-    while (pos + 8 <= size) {
-        file.SetPosition(static_cast<int32_t>(pos));
-        uint8_t id[4];
-        uint32_t length = 0;
-        if (!ReadBytes(file, id, 4) || !ReadLE(file, length)) break;
-        if (std::memcmp(id, "fmt ", 4) == 0 && length >= 16) {
-            uint16_t format = 0, blockAlign = 0;
-            uint32_t byteRate = 0;
-            ReadLE(file, format);
-            ReadLE(file, wav.channels);
-            ReadLE(file, wav.sampleRate);
-            ReadLE(file, byteRate);
-            ReadLE(file, blockAlign);
-            ReadLE(file, wav.bitsPerSample);
-            // 0xFFFE (extensible) carries plain PCM in the files sox and ffmpeg write.
-            if ((format != 1 && format != 0xFFFE) || wav.bitsPerSample != 16 ||
-                (wav.channels != 1 && wav.channels != 2) || wav.sampleRate < 1000 ||
-                wav.sampleRate > 384000)
-                return "not 16-bit PCM mono or stereo";
-            haveFormat = true;
-        } else if (std::memcmp(id, "data", 4) == 0) {
-            if (!haveFormat) return "no format before the audio data";
-            wav.dataOffset = static_cast<uint32_t>(pos + 8);
-            wav.dataSize = static_cast<uint32_t>(std::min<uint64_t>(length, size - pos - 8));
-            wav.dataSize -= wav.dataSize % (2u * wav.channels);
-            return std::nullopt;
-        }
-        pos += 8 + static_cast<uint64_t>(length) + (length & 1);
-    }
-    return "no audio data";
-}
-
-void WriteWavHeader(JStream& out, const PcmWav& wav) {
-    const uint16_t blockAlign = static_cast<uint16_t>(2 * wav.channels);
-    out.Write("RIFF", 4);
-    WriteLE<uint32_t>(out, 36 + wav.dataSize);
-    out.Write("WAVEfmt ", 8);
-    WriteLE<uint32_t>(out, 16);
-    WriteLE<uint16_t>(out, 1);
-    WriteLE<uint16_t>(out, wav.channels);
-    WriteLE<uint32_t>(out, wav.sampleRate);
-    WriteLE<uint32_t>(out, wav.sampleRate * blockAlign);
-    WriteLE<uint16_t>(out, blockAlign);
-    WriteLE<uint16_t>(out, 16);
-    out.Write("data", 4);
-    WriteLE<uint32_t>(out, wav.dataSize);
+// What this command can process: 16-bit integer PCM, mono or stereo.
+std::optional<std::string> Refusal(const RiffLayout& wav) {
+    if (!wav.isRiff) return "not a WAV file";
+    if (!wav.hasFormat) return "no format before the audio data";
+    if (!wav.IsIntegerPcm() || wav.bitsPerSample != 16 ||
+        (wav.channels != 1 && wav.channels != 2) || wav.sampleRate < 1000 ||
+        wav.sampleRate > 384000)
+        return "not 16-bit PCM mono or stereo";
+    if (!wav.hasData) return "no audio data";
+    return std::nullopt;
 }
 
 int Process(const Args& args) {
@@ -93,23 +41,11 @@ int Process(const Args& args) {
         std::fprintf(stderr, "mora-cli process: name the input and the output WAV file\n");
         return kExitUsage;
     }
-    uint32_t gain = 0;
-    if (auto text = args.Get("gain")) {
-        char* end = nullptr;
-        long value = std::strtol(text->c_str(), &end, 10);
-        if (text->empty() || *end != '\0' || value < 0 || value > kMaxRecordGain) {
-            std::fprintf(stderr, "mora-cli process: --gain takes whole dB from 0 to 40\n");
-            return kExitUsage;
-        }
-        gain = static_cast<uint32_t>(value);
-    }
+    const auto gainOption = NumberOption(args, "gain", 0, 0, kMaxRecordGain, "whole dB");
+    if (!gainOption) return kExitUsage;
+    const auto gain = static_cast<uint32_t>(*gainOption);
     Settings settings;
-    const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
-    if (args.Has("ini") && !LoadSettings(settings, ini)) {
-        std::fprintf(stderr, "%s: not a settings file\n", ini.c_str());
-        return kExitFailed;
-    }
-    if (!args.Has("ini")) LoadSettings(settings, ini);
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     int preset = -1;
     if (auto name = args.Get("eq-profile")) {
         preset = FindEqPreset(settings, *name);
@@ -122,8 +58,8 @@ int Process(const Args& args) {
     const std::string& inPath = args.positional[0];
     JStreamFile in(inPath, true);
     if (!in.IsReadable()) return kExitFailed;
-    PcmWav wav;
-    if (auto error = ReadWavLayout(in, wav)) {
+    const RiffLayout wav = WalkRiff(in, in.GetSize());
+    if (auto error = Refusal(wav)) {
         std::fprintf(stderr, "%s: %s\n", inPath.c_str(), error->c_str());
         return kExitFailed;
     }
@@ -144,10 +80,12 @@ int Process(const Args& args) {
     std::vector<int> levels;
     bool readFailed = false;
     const bool written = ReplaceFileSafely(args.positional[1], false, [&](JStream& out) {
-        WriteWavHeader(out, wav);
-        in.SetPosition(static_cast<int32_t>(wav.dataOffset));
-        for (uint32_t done = 0; done < wav.dataSize && out.IsGood();) {
-            const uint32_t n = std::min(bufferBytes, wav.dataSize - done);
+        const auto header = PcmWavHeader(wav.channels, wav.sampleRate, 16, wav.dataSize);
+        out.Write(header.data(), static_cast<uint32_t>(header.size()));
+        in.SetPosition(static_cast<int32_t>(wav.dataStart));
+        for (uint64_t done = 0; done < wav.dataSize && out.IsGood();) {
+            const auto n =
+                static_cast<uint32_t>(std::min<uint64_t>(bufferBytes, wav.dataSize - done));
             in.Read(buffer.data(), n);
             if (!in.IsReadable()) {
                 readFailed = true;

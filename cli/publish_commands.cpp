@@ -25,21 +25,14 @@ int Encode(const Args& args) {
         return kExitUsage;
     }
     const std::string in = args.positional[0], out = args.positional[1];
-    int index = 3;
-    if (auto text = args.Get("bitrate-index")) {
-        char* end = nullptr;
-        long v = std::strtol(text->c_str(), &end, 10);
-        if (text->empty() || *end != '\0' || v < 0 || v > 11) {
-            std::fprintf(stderr, "mora-cli encode: --bitrate-index takes 0 to 11\n");
-            return kExitUsage;
-        }
-        index = static_cast<int>(v);
-    }
+    const auto bitrateIndex = NumberOption(args, "bitrate-index", 3, 0, 11);
+    if (!bitrateIndex) return kExitUsage;
+    const int index = static_cast<int>(*bitrateIndex);
     JStreamFile file(in, true);
     if (!file.IsReadable()) return kExitFailed;
     const RiffLayout layout = WalkRiff(file, file.GetSize());
-    if (!layout.hasFormat || !layout.hasData || layout.formatTag != 1 ||
-        layout.bitsPerSample != 16 || (layout.channels != 1 && layout.channels != 2) ||
+    if (!layout.hasData || !layout.IsIntegerPcm() || layout.bitsPerSample != 16 ||
+        (layout.channels != 1 && layout.channels != 2) ||
         (layout.sampleRate != 44100 && layout.sampleRate != 48000)) {
         std::fprintf(stderr,
                      "%s: a 16-bit PCM WAV file at 44100 or 48000 Hz, mono or stereo, is needed\n",
@@ -57,9 +50,9 @@ int Encode(const Args& args) {
     if (!writer.IsReady()) return kExitFailed;
     std::vector<uint8_t> buffer(format.bufferBytes);
     file.SetPosition(static_cast<int32_t>(layout.dataStart));
-    for (uint32_t left = layout.dataSize; left > 0 && writer.IsReady();) {
-        const uint32_t n = std::min<uint32_t>(left, format.bufferBytes) / (layout.channels * 2u) *
-                           (layout.channels * 2u);
+    for (uint64_t left = layout.dataSize; left > 0 && writer.IsReady();) {
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(left, format.bufferBytes)) /
+                           (layout.channels * 2u) * (layout.channels * 2u);
         if (n == 0) break;
         file.Read(buffer.data(), n);
         writer.WriteSamples(buffer.data(), n);
@@ -75,7 +68,7 @@ int Bwf(const Args& args) {
         return kExitUsage;
     }
     Settings settings;
-    LoadSettings(settings, args.Get("ini", ProgramFile("MoraIni.sup")));
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     ToFileRequest request;
     request.name = args.positional[0];
     request.recordings.assign(args.positional.begin() + 1, args.positional.end());

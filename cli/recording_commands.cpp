@@ -1,4 +1,4 @@
-// mora-cli info / decode / levels build: recordings read exactly as the player reads them.
+// mora-cli info / decode: recordings read exactly as the player reads them.
 
 #include <cstdio>
 #include <iostream>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "audio/audio_reader.h"
-#include "audio/level_builder.h"
 #include "audio/recording_reader.h"
 #include "audio/wav_file_writer.h"
 #include "cli/command.h"
@@ -18,21 +17,13 @@ namespace mora::cli {
 namespace {
 using Json = nlohmann::ordered_json;
 
-bool ParseShift(const Args& args, EngineFormat& format) {
-    const std::string text = args.Get("shift", "2");
-    if (text.size() != 1 || text[0] < '0' || text[0] > '3') {
-        std::fprintf(stderr, "mora-cli: --shift takes 0 to 3\n");
-        return false;
-    }
-    format.levelShift = static_cast<uint32_t>(text[0] - '0');
-    return true;
-}
-
 // The recording named first on the command line, read as the player reads it. Returns an exit
 // status when it cannot be read (0 otherwise) and sets `length`.
 int OpenNamedRecording(const Args& args, EngineFormat& format,
                        std::unique_ptr<JStreamAudioReadFile>& reader, bool& mp2, uint32_t& length) {
-    if (!ParseShift(args, format)) return kExitUsage;
+    const auto shift = ShiftOption(args);
+    if (!shift) return kExitUsage;
+    format.levelShift = *shift;
     length = OpenRecordingReader(args.positional[0], format, reader, mp2);
     return length == 0 ? kExitFailed : kExitOk;
 }
@@ -81,8 +72,7 @@ int Decode(const Args& args) {
     }
     JStreamFile out(args.positional[1], false);
     if (!out.IsWritable()) return kExitFailed;
-    const auto header =
-        PlainWavHeader(channels, OutputRate(format), 16, static_cast<uint32_t>(dataBytes));
+    const auto header = PcmWavHeader(channels, OutputRate(format), 16, dataBytes);
     out.Write(header.data(), static_cast<uint32_t>(header.size()));
     std::vector<int16_t> unit(static_cast<size_t>(frames) * channels);
     for (uint32_t i = 0; i < length && reader->IsReady() && out.IsWritable(); ++i) {
@@ -94,36 +84,6 @@ int Decode(const Args& args) {
     out.Close();
     return ok ? kExitOk : kExitFailed;
 }
-
-int BuildLevels(const Args& args) {
-    if (args.positional.size() != 1) {
-        std::fprintf(stderr, "mora-cli levels build: name one recording\n");
-        return kExitUsage;
-    }
-    EngineFormat format;
-    if (!ParseShift(args, format)) return kExitUsage;
-    std::unique_ptr<JStreamAudioReadFile> reader;
-    bool mp2 = false;
-    const std::string& path = args.positional[0];
-    if (OpenRecordingReader(path, format, reader, mp2) == 0) return kExitFailed;
-    RecordingEdit edit;
-    if (!BuildLevelsFromAudio(*reader, format, BuildLevelTables(), edit)) return kExitFailed;
-    const std::string levelFile = LevelFilePathOf(path);
-    if (!SaveVuFile(edit, levelFile)) return kExitFailed;
-    std::printf("%s\n", levelFile.c_str());
-    return kExitOk;
-}
-
-const CommandRegistrar kBuildLevels{{
-    "levels build",
-    "FILE [--shift S]",
-    "Builds the level file of a recording from its audio, as is done when a recording's level\n"
-    "file is missing: one level value per level unit, crop range 0 to the length, no markers\n"
-    "or cuts. Writes it beside the recording with the extension .jvu and prints its path.",
-    {"shift"},
-    {},
-    BuildLevels,
-}};
 
 const CommandRegistrar kInfo{{
     "info",

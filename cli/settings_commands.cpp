@@ -41,7 +41,9 @@ int Show(const Args& args) {
     Settings settings;
     LastState lastState;
     const bool loaded = LoadSettings(settings, ini);
-    LoadLastState(lastState, settings, lastStatePath);
+    // The settings fields stay those of MoraIni.sup; LastState shows MoraSet.sup's own.
+    Settings taken = settings;
+    LoadLastState(lastState, taken, lastStatePath);
 
     Json json;
     json["version"] = settings.version;

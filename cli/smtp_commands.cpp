@@ -16,32 +16,25 @@ namespace mora::cli {
 namespace {
 const std::vector<std::string> kServerOptions = {"ini", "server", "user", "password", "timeout"};
 
-// The settings file's SMTP values with the command line's overrides; false after a usage error.
-bool LoadSmtpSettings(const Args& args, const char* command, Settings& settings, int& timeoutMs) {
-    LoadSettings(settings, args.Get("ini", ProgramFile("MoraIni.sup")));
+// The settings file's SMTP values with the command line's overrides: kExitOk, or the exit
+// status after a message.
+int LoadSmtpSettings(const Args& args, Settings& settings, int& timeoutMs) {
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     if (auto v = args.Get("server")) settings.SMTPServer = *v;
     if (auto v = args.Get("user")) settings.SMTPUser = *v;
     if (auto v = args.Get("password")) settings.SMTPPassword = *v;
     if (args.Has("auth")) settings.SmtpAuth = 1;
     if (args.Has("no-auth")) settings.SmtpAuth = 0;
-    timeoutMs = 0;
-    if (auto v = args.Get("timeout")) {
-        char* end = nullptr;
-        long ms = std::strtol(v->c_str(), &end, 10);
-        if (v->empty() || *end || ms < 1 || ms > 600000) {
-            std::fprintf(stderr, "mora-cli %s: --timeout takes milliseconds from 1 to 600000\n",
-                         command);
-            return false;
-        }
-        timeoutMs = static_cast<int>(ms);
-    }
-    return true;
+    const auto ms = NumberOption(args, "timeout", 0, 1, 600000, "milliseconds");
+    if (!ms) return kExitUsage;
+    timeoutMs = static_cast<int>(*ms);
+    return kExitOk;
 }
 
 int Test(const Args& args) {
     Settings settings;
     int timeoutMs = 0;
-    if (!LoadSmtpSettings(args, "smtp test", settings, timeoutMs)) return kExitUsage;
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs)) return status;
     const int result = RunSmtpLogin(settings, settings.SmtpAuth != 0, timeoutMs);
     std::printf("%s\n", SmtpTestText(result).c_str());
     return result == 0 ? kExitOk : kExitFailed;
@@ -83,7 +76,7 @@ int Send(const Args& args) {
     }
     Settings settings;
     int timeoutMs = 0;
-    if (!LoadSmtpSettings(args, "smtp send", settings, timeoutMs)) return kExitUsage;
+    if (int status = LoadSmtpSettings(args, settings, timeoutMs)) return status;
     settings.SendThrough = args.Has("outbox") ? 1 : 2;
     std::string body;
     if (auto file = args.Get("body-file"); file && !ReadWhole(*file, body)) {

@@ -43,6 +43,8 @@ bool ReadLastState(JStream& stream, LastState& state, Settings& settings) {
     std::string eqName = settings.EqProfileName;
     FieldReader reader{stream, version};
     Fields(reader, state, ftpName, eqName);
+    state.FtpProfileName = ftpName;
+    state.EqProfileName = eqName;
     if (version == 2 || version == 3) settings.FtpProfileName = ftpName;
     if (settings.AllowEqProfileSelection) settings.EqProfileName = eqName;
     return true;

@@ -145,6 +145,10 @@ struct LastState {
     std::string LastProjectName;
     uint8_t KeepNames = 0;
     uint32_t PlayVolume = 20;
+    // The profile names as the file holds them; the settings take them over by the rules of
+    // LoadLastState, and saving writes the settings' names.
+    std::string FtpProfileName;
+    std::string EqProfileName;
 };
 
 // Reads MoraIni.sup; false when the file is missing, cannot be opened or has a wrong magic

@@ -144,6 +144,8 @@ void ForEachLastStateField(LastState& s, const FieldVisitor& visit) {
     visit("LastProjectName", &s.LastProjectName);
     visit("KeepNames", &s.KeepNames);
     visit("PlayVolume", &s.PlayVolume);
+    visit("FtpProfileName", &s.FtpProfileName);
+    visit("EqProfileName", &s.EqProfileName);
 }
 
 bool SetSettingsField(Settings& settings, const std::string& name, const std::string& value,

@@ -82,9 +82,7 @@ class WavSink : public SampleSink {
         : file_(file), path_(std::move(path)), format_(format) {}
     ~WavSink() override {
         // A data chunk cannot describe more than 4 GiB; the samples beyond stay in the file.
-        const uint64_t limit = 0xFFFFFFFFu - 36 - (0xFFFFFFFFu - 36) % format_.BlockAlign();
-        const auto header =
-            WavHeader(format_, static_cast<uint32_t>(bytes_ < limit ? bytes_ : limit));
+        const auto header = WavHeader(format_, bytes_);
         if (std::fseek(file_, 0, SEEK_SET) != 0 ||
             std::fwrite(header.data(), 1, header.size(), file_) != header.size())
             failed_ = true;
@@ -135,12 +133,7 @@ std::unique_ptr<SampleSource> OpenWavSource(const std::string& path, const PcmFo
         return nullptr;
     }
     WavLayout layout;
-    const int fd = fileno(file);
-    auto readAt = [fd](uint64_t offset, uint8_t* dst, size_t n) {
-        const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
-        return got < 0 ? size_t{0} : static_cast<size_t>(got);
-    };
-    if (!ParseWav(readAt, static_cast<uint64_t>(st.st_size), layout, error)) {
+    if (!ParseWavFile(fileno(file), layout, error)) {
         error = path + ": " + error;
         std::fclose(file);
         code = kAudioError;

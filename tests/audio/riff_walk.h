@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/riff.h"
+
 namespace mora::test {
 
 struct RiffChunk {
@@ -27,7 +29,7 @@ struct RiffWalk {
 
 template <typename Bytes>
 inline uint32_t Le32(const Bytes& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+    return GetLE32(&b[at]);
 }
 
 inline RiffWalk WalkRiff(const std::vector<uint8_t>& b) {

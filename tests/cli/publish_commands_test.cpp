@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "audio/level_file.h"
+#include "settings/settings.h"
 #include "tests/audio/audio_fixtures.h"
 #include "tests/audio/riff_walk.h"
 #include "tests/cli/cli_runner.h"
@@ -16,6 +17,13 @@ namespace {
 using test::Q;
 using test::RunCli;
 using test::Shell;
+
+// A settings file with the defaults, so that the program folder's does not count.
+std::string DefaultSettingsFile(const test::TempDir& dir) {
+    const std::string path = dir.File("MoraIni.sup");
+    EXPECT_TRUE(SaveSettings(Settings{}, path));
+    return path;
+}
 
 std::string Probe(const std::string& path, const std::string& entries) {
     return test::CaptureCommand("ffprobe -v error -show_entries " + entries + " -of default=nw=1 " +
@@ -80,7 +88,7 @@ TEST(CliBwf, WavRecordingsPublishWithTheirCutsAndMarkers) {
     ASSERT_TRUE(SaveVuFile(edit, dir.File("Rec01.jvu")));
 
     auto r = RunCli({"bwf", "Story", dir.File("Rec01.wav"), dir.File("Rec02.wav"), "--description",
-                     "Flood", "--ini", dir.File("none.sup")});
+                     "Flood", "--ini", DefaultSettingsFile(dir)});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, dir.File("pub_Story.wav") + "\n");
     EXPECT_TRUE(test::FileExists(dir.File("Rec02.jvu")));  // built from the audio
@@ -112,7 +120,7 @@ TEST(CliBwf, Mp2RecordingsAreCopiedOrReencodedInMono) {
               0);
     for (bool fast : {false, true}) {
         std::vector<std::string> args = {"bwf", fast ? "Fast" : "Copy", dir.File("Rec01.mp2"),
-                                         "--ini", dir.File("none.sup")};
+                                         "--ini", DefaultSettingsFile(dir)};
         if (fast) args.push_back("--fast");
         auto r = RunCli(args);
         ASSERT_EQ(r.status, 0) << r.err;

@@ -46,6 +46,43 @@ TEST(CliSettings, ShowReportsAMissingFileButStillPrintsDefaults) {
     EXPECT_EQ(json::parse(r.out)["OutboxAccount"], "ActiveSync");
 }
 
+TEST(CliSettings, ShowGivesTheProfileNamesOfTheLastRun) {
+    test::TempDir dir;
+    Settings written;
+    written.FtpProfileName = "Studio";
+    written.EqProfileName = "Voice";
+    ASSERT_TRUE(SaveLastState(LastState{}, written, "", "", dir.File("MoraSet.sup")));
+    auto r = RunCli({"settings", "show", "--ini", dir.File("none.sup"), "--last-state",
+                     dir.File("MoraSet.sup")});
+    const json last = json::parse(r.out)["LastState"];
+    EXPECT_EQ(last["FtpProfileName"], "Studio");
+    EXPECT_EQ(last["EqProfileName"], "Voice");
+}
+
+// smtp and bwf once read past a --ini that could not be read.
+TEST(CliSettings, EveryCommandRefusesAnUnreadableIniAndEveryGroupAnswersHelp) {
+    test::TempDir dir;
+    const std::string missing = dir.File("missing.sup");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"smtp", "test", "--ini", missing},
+             {"bwf", "News", dir.File("a.wav"), "--ini", missing},
+             {"ftp", "test", "--ini", missing},
+             {"process", dir.File("a.wav"), dir.File("b.wav"), "--ini", missing}}) {
+        auto r = RunCli(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find("No ini-file found"), std::string::npos) << args[0] << r.err;
+    }
+    auto r = RunCli({"ftp", "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("ftp put"), std::string::npos);
+    EXPECT_EQ(r.out.find("smtp"), std::string::npos);
+    EXPECT_EQ(RunCli({"levels"}).status, 2);
+    r = RunCli({"smtp", "test", "--timeout", "0"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("mora-cli smtp test: --timeout takes milliseconds from 1 to 600000"),
+              std::string::npos);
+}
+
 TEST(CliSettings, SetChangesNamedFieldsOrRefusesAndLeavesTheFile) {
     test::TempDir dir;
     const std::string ini = dir.File("MoraIni.sup");

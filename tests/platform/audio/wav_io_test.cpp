@@ -62,6 +62,11 @@ TEST(WavLayout, FindsDataPastOtherChunksAndPadding) {
     EXPECT_EQ(layout.format, (PcmFormat{44100, 1, 16}));
     EXPECT_EQ(layout.dataOffset, 44u);
     EXPECT_EQ(layout.dataBytes, 8u);
+
+    // Past 4 GiB the sizes stop at the last whole frame that 32 bits describe; they never wrap.
+    header = WavHeader(PcmFormat{44100, 2, 16}, 5ull << 30);
+    EXPECT_EQ(GetLE32(&header[40]), 0xFFFFFFD8u);
+    EXPECT_EQ(GetLE32(&header[4]), 0xFFFFFFFCu);
 }
 
 TEST(WavLayout, AcceptsExtensiblePcmAndACutOffDataChunkOfWholeFrames) {
@@ -97,13 +102,13 @@ TEST(WavLayout, RefusesWhatTheDevicesCannotPlay) {
     refuse(noChannels, "unsupported PCM format");
     Bytes dataFirst;
     dataFirst.Tag("RIFF").U32(0).Tag("WAVE").Tag("data").U32(0).Fmt(1, 1, 44100, 16);
-    refuse(dataFirst, "before the format");
+    refuse(dataFirst, "no format chunk");
     Bytes noData;
     noData.Tag("RIFF").U32(0).Tag("WAVE").Fmt(1, 1, 44100, 16);
     refuse(noData, "no data chunk");
     Bytes shortFmt;
     shortFmt.Tag("RIFF").U32(0).Tag("WAVE").Tag("fmt ").U32(16).U16(1);
-    refuse(shortFmt, "cut off");
+    refuse(shortFmt, "no format chunk");
 }
 
 }  // namespace
