@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "audio/le_bytes.h"
+#include "platform/riff.h"
 
 namespace mora {
 namespace {
@@ -30,9 +30,9 @@ bool DecodeEqPreset(const uint8_t* data, size_t size, EqBandSet& bands) {
     for (int b = 0; b < kEqBandCount; ++b) {
         const uint8_t* p = data + b * kRecordBytes;
         EqBand& band = bands[b];
-        band.Frequency = static_cast<uint16_t>(p[0] | (p[1] << 8));
-        band.Gain = static_cast<int16_t>(static_cast<uint16_t>(p[2] | (p[3] << 8)));
-        band.Q = static_cast<uint16_t>(p[4] | (p[5] << 8));
+        band.Frequency = GetLE16(p);
+        band.Gain = static_cast<int16_t>(GetLE16(p + 2));
+        band.Q = GetLE16(p + 4);
         band.Enabled = GetLE32(p + 6);
     }
     return true;

@@ -25,38 +25,29 @@ using Json = nlohmann::ordered_json;
 constexpr int kWatchdogTimer = 1;
 constexpr int kInterruptTimer = 2;
 
-// Loads the settings file; a missing file leaves the defaults, a foreign one is an error.
-bool LoadExisting(const std::string& ini, const char* command, Settings& settings) {
+// The file --save would replace: absent, or a settings file (anything else is left alone).
+bool MayReplace(const Args& args, const std::string& ini) {
     struct stat st {};
-    if (::stat(ini.c_str(), &st) == 0 && !LoadSettings(settings, ini)) {
-        std::fprintf(stderr, "mora-cli %s: %s: not a settings file; it was left untouched.\n",
-                     command, ini.c_str());
-        return false;
-    }
-    return true;
+    Settings scratch;
+    if (::stat(ini.c_str(), &st) != 0 || LoadSettings(scratch, ini)) return true;
+    Complain(args, ini + ": not a settings file; it was left untouched.");
+    return false;
 }
 
 volatile std::sig_atomic_t interrupted = 0;
 
 int MeasureRate(const Args& args) {
-    uint32_t buffers = kMeasureBuffers;
-    if (auto v = args.Get("buffers")) {
-        char* end = nullptr;
-        const long n = std::strtol(v->c_str(), &end, 10);
-        if (v->empty() || *end || n < 1 || n > 100000) {
-            std::fprintf(stderr, "mora-cli measure-rate: --buffers takes 1 to 100000\n");
-            return kExitUsage;
-        }
-        buffers = static_cast<uint32_t>(n);
-    }
+    const auto buffers = NumberOption(args, "buffers", kMeasureBuffers, 1, 100000, "buffers");
+    if (!buffers) return kExitUsage;
     const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
     Settings settings;
-    if (!LoadExisting(ini, "measure-rate", settings)) return kExitFailed;
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
+    if (args.Has("save") && !MayReplace(args, ini)) return kExitFailed;
 
     BlockingEventLoop loop;
     auto choice = OpenAudioSystemFromEnvironment(loop);
     if (!choice.system) {
-        std::fprintf(stderr, "mora-cli measure-rate: MORA_AUDIO: %s\n", choice.error.c_str());
+        Complain(args, "MORA_AUDIO: " + choice.error);
         return kExitUsage;
     }
     if (!choice.notice.empty()) std::fprintf(stderr, "%s\n", choice.notice.c_str());
@@ -75,10 +66,10 @@ int MeasureRate(const Args& args) {
         std::fflush(stdout);
         watchdog();
     };
-    const int rc = meter.Start(settings.MeasuredSampleRate, buffers, report, [&] { loop.Quit(); });
+    const int rc = meter.Start(settings.MeasuredSampleRate, static_cast<uint32_t>(*buffers), report,
+                               [&] { loop.Quit(); });
     if (rc != kAudioOk) {
-        std::fprintf(stderr, "mora-cli measure-rate: cannot open the output: %s\n",
-                     AudioErrorText(rc).c_str());
+        Complain(args, "cannot open the output: " + AudioErrorText(rc));
         return kExitFailed;
     }
     // Ctrl-C ends the measurement early, keeping the last estimate.
@@ -91,7 +82,7 @@ int MeasureRate(const Args& args) {
     loop.Run();
     meter.Stop();
     if (timedOut) {
-        std::fprintf(stderr, "mora-cli measure-rate: the output stopped returning buffers\n");
+        Complain(args, "the output stopped returning buffers");
         return kExitFailed;
     }
     std::printf("%u\n", measured);
@@ -104,13 +95,13 @@ int MeasureRate(const Args& args) {
 
 int PresetShow(const Args& args) {
     if (args.positional.size() != 1) {
-        std::fprintf(stderr, "mora-cli eq-preset show: name one preset file\n");
+        Complain(args, "name one preset file");
         return kExitUsage;
     }
     EqBandSet bands = DefaultEqBands();
     std::string error;
     if (!LoadEqPresetFile(args.positional[0], bands, error)) {
-        std::fprintf(stderr, "mora-cli eq-preset show: %s\n", error.c_str());
+        Complain(args, error);
         return kExitFailed;
     }
     Json list = Json::array();
@@ -123,25 +114,23 @@ int PresetShow(const Args& args) {
 
 int PresetSave(const Args& args) {
     if (args.positional.size() != 1) {
-        std::fprintf(stderr, "mora-cli eq-preset save: name one preset file to write\n");
+        Complain(args, "name one preset file to write");
         return kExitUsage;
     }
-    const std::string ini = args.Get("ini", ProgramFile("MoraIni.sup"));
     Settings settings;
-    if (!LoadExisting(ini, "eq-preset save", settings)) return kExitFailed;
+    if (!LoadCommandSettings(args, settings)) return kExitFailed;
     EqBandSet bands = settings.EqBands;
     if (auto name = args.Get("profile")) {
         const int index = FindEqPreset(settings, *name);
         if (index < 0) {
-            std::fprintf(stderr, "mora-cli eq-preset save: no EQ profile is named \"%s\"\n",
-                         name->c_str());
+            Complain(args, "no EQ profile is named \"" + *name + "\"");
             return kExitUsage;
         }
         bands = settings.EqProfiles[index].Bands;
     }
     std::string error;
     if (!SaveEqPresetFile(args.positional[0], bands, error)) {
-        std::fprintf(stderr, "mora-cli eq-preset save: %s\n", error.c_str());
+        Complain(args, error);
         return kExitFailed;
     }
     return kExitOk;
