@@ -48,6 +48,10 @@ void ResetInputState(InputDsp& dsp);
 // samples, in place. A trailing odd byte is left alone.
 void ProcessInputBuffer(InputDsp& dsp, uint8_t* data, uint32_t length);
 
+// The setup program's equaliser over 16-bit samples, in place: the three sections and the
+// make-up gain as above, without DC removal. With the equaliser off the samples pass unchanged.
+void EqualiseBuffer(InputDsp& dsp, uint8_t* data, uint32_t length);
+
 // Changes the input gain by `delta` dB within 0..40 and recomputes the multiplier.
 void GainStep(InputDsp& dsp, const Settings& settings, uint32_t& recordGain, int delta);
 

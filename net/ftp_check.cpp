@@ -19,7 +19,10 @@ void FillFtpTestPattern(uint32_t seed, uint8_t (&pattern)[1024]) {
 }
 
 bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
-             const FtpTestStatus& status) {
+             const FtpTestStatus& status, FtpTestFailure* failure) {
+    FtpTestFailure ignored;
+    FtpTestFailure& found = failure ? *failure : ignored;
+    found.passive = settings.FtpPassive != 0;
     uint8_t written[1024];
     FillFtpTestPattern(seed, written);
     status("Connecting...");
@@ -30,7 +33,12 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     trust.askUser = true;
     connection.Connect("MoraSetup", settings.FtpServer, settings.FtpUser, settings.FtpPassword,
                        settings.FtpPassive != 0, &trust);
+    auto stopped = [&](FtpTestStep step) {
+        found.step = step;
+        found.error = connection.LastError();
+    };
     if (!connection.IsConnected()) {
+        stopped(FtpTestStep::kConnect);
         status("Not Connected.");
         return false;
     }
@@ -48,6 +56,7 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     status("File deleted.\r\nOpening file for writing...\r\nTesting...Please wait.");
     stream.OpenFile(path, false);
     if (!stream.IsWritable()) {
+        stopped(FtpTestStep::kOpenForWriting);
         status("File open error.");
         return false;
     }
@@ -55,6 +64,7 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     stream.Write(written, sizeof written);
     if (stream.IsWritable()) stream.CloseFile();
     if (!stream.IsGood()) {
+        stopped(FtpTestStep::kWrite);
         status("FTP Write File Error.");
         Ui().MessageBox("FTP Write Test", "FTP Write File Error", MsgIcon::Error, MsgButtons::Ok);
         return false;
@@ -67,6 +77,7 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     stream.OpenFile(path, true);
     if (stream.IsReadable()) stream.Read(read, sizeof read);
     if (!stream.IsReadable()) {
+        stopped(FtpTestStep::kRead);
         status("FTP Read File Error.");
         Ui().MessageBox("FTP Read Test", "FTP Read File Error", MsgIcon::Error, MsgButtons::Ok);
         return false;
@@ -75,6 +86,7 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
     stream.CloseFile();
     status("File closed.");
     if (std::memcmp(read, written, sizeof read) != 0) {
+        stopped(FtpTestStep::kCompare);
         status("FTP Read File Error.");
         ReportError("FTP Read Error");
         return false;
@@ -85,6 +97,46 @@ bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
                     MsgButtons::Ok);
     settings.FtpTestPassed = 1;
     return true;
+}
+
+std::string ExplainFtpTestFailure(const FtpTestFailure& failure) {
+    const InternetError& e = failure.error;
+    const std::string reply =
+        e.replyCode ? " (the server said " + std::to_string(e.replyCode) + ")" : "";
+    const bool dataBlocked =
+        e.code == kNetCannotConnect || e.code == kNetTimeout || e.replyCode == 425;
+    const std::string dataText =
+        failure.passive
+            ? "The passive data connection was blocked (a firewall?): try with Passive off."
+            : "The server could not connect back for the data: switch Passive on.";
+    switch (failure.step) {
+        case FtpTestStep::kConnect:
+            if (e.code == kNetIncorrectPassword || e.code == kNetIncorrectUser)
+                return "The server refused the user name or password.";
+            if (e.code == kNetNameNotResolved)
+                return "The server name is not known: check its spelling.";
+            if (e.code == kNetCannotConnect)
+                return "The server refused the connection or cannot be reached: check the "
+                       "server name and port.";
+            if (e.code == kNetTimeout) return "The server did not answer in time.";
+            if (e.code == 0) return "No FTP server is set.";
+            return "The server did not let us log in" + reply + ".";
+        case FtpTestStep::kOpenForWriting:
+            if (e.replyCode >= 450 && e.replyCode != 451 && e.replyCode != 425)
+                return "The directory is not writable for this user" + reply +
+                       ": check Dest. Dir. and the account's rights.";
+            if (dataBlocked) return dataText;
+            return "The server refused the upload" + reply + ".";
+        case FtpTestStep::kWrite:
+            if (dataBlocked) return dataText;
+            return "The server broke off the upload" + reply + " (disk full or a size limit?).";
+        case FtpTestStep::kRead:
+            if (dataBlocked) return dataText;
+            return "The server did not give the file back" + reply + ".";
+        case FtpTestStep::kCompare:
+            return "The server gave back other bytes than were written.";
+    }
+    return {};
 }
 
 }  // namespace mora

@@ -23,10 +23,22 @@ using FtpTestStatus = std::function<void(const std::string& text)>;
 // each `seed`.
 void FillFtpTestPattern(uint32_t seed, uint8_t (&pattern)[1024]);
 
+// The step at which a test stopped, and what the server or network said there.
+enum class FtpTestStep { kConnect, kOpenForWriting, kWrite, kRead, kCompare };
+struct FtpTestFailure {
+    FtpTestStep step = FtpTestStep::kConnect;
+    InternetError error;
+    bool passive = false;
+};
+
 // Runs the test with the settings' FTP server, user, password, passive flag and destination
 // directory. `seed` chooses the pattern (the caller counts its runs, so that successive tests
-// write different data). On success sets FtpTestPassed to 1 and returns true.
+// write different data). On success sets FtpTestPassed to 1 and returns true; on failure fills
+// `failure` when given.
 bool FtpTest(Settings& settings, InternetState& internet, uint32_t seed,
-             const FtpTestStatus& status);
+             const FtpTestStatus& status, FtpTestFailure* failure = nullptr);
+
+// What a failed test found, in plain words for the reporter who has to fix the setting.
+std::string ExplainFtpTestFailure(const FtpTestFailure& failure);
 
 }  // namespace mora

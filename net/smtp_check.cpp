@@ -51,6 +51,28 @@ std::string SmtpTestText(const SmtpLoginReport& report) {
     return text;
 }
 
+std::string ExplainSmtpTestResult(int result) {
+    switch (result) {
+        case 0:
+            return "Logged in; the server accepts mail from this account.";
+        case 1:
+            return "The server answered but refused the greeting: is this the outgoing mail "
+                   "server?";
+        case 2:
+            return "Something answered but sent no mail greeting: check the port (25 unless "
+                   "given after a colon).";
+        case 3:
+            return "No mail server answered: the connection was refused, or the name is not "
+                   "known. Check the server name and port.";
+        case 4:
+            return "The server refused the user name or password.";
+        case 5:
+            return "The encrypted connection was not safe or not offered, so nothing was sent.";
+        default:
+            return "The server broke off the login.";
+    }
+}
+
 int SmtpTest(const Settings& settings, bool withAuthentication) {
     TlsTrust trust;
     trust.askUser = true;

@@ -25,6 +25,8 @@ SmtpLoginReport CheckSmtpLogin(const Settings& settings, bool withAuthentication
 int RunSmtpLogin(const Settings& settings, bool withAuthentication, int receiveTimeoutMs = 0);
 // The text the test shows for a login result.
 std::string SmtpTestText(int result);
+// What a login result means, in plain words for the reporter who has to fix the setting.
+std::string ExplainSmtpTestResult(int result);
 // The text the test shows for a whole report.
 std::string SmtpTestText(const SmtpLoginReport& report);
 // Runs the login and shows its text in a box titled "Info"; returns the result.
