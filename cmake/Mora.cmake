@@ -1,10 +1,13 @@
 # Build helpers shared by every folder: warnings, sanitizers, libraries, tests and fuzzers.
 
-# ccache, when present, makes rebuilds in several clones of the tree cheap.
+# ccache, when present, makes rebuilds cheap, also in another clone of the tree: paths are taken
+# relative to the source folder and the build folder is left out of the hash.
 find_program(MORA_CCACHE ccache)
 if(MORA_CCACHE)
-  set(CMAKE_C_COMPILER_LAUNCHER ${MORA_CCACHE})
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${MORA_CCACHE})
+  set(MORA_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=1
+    ${MORA_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${MORA_LAUNCHER})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${MORA_LAUNCHER})
 endif()
 
 if(MORA_SANITIZE)
