@@ -3,8 +3,8 @@
 #include <netinet/in.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <utility>
 

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "net/ftp_stream.h"
 #include "net/ftp_check.h"
+#include "net/ftp_stream.h"
 #include "tests/net/ftp_fixture.h"
 #include "tests/net/tls_fixture.h"
 

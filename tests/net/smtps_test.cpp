@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "net/smtp_client.h"
 #include "net/smtp_check.h"
+#include "net/smtp_client.h"
 #include "settings/settings.h"
 #include "tests/net/smtp_server_fixture.h"
 #include "tests/net/tls_fixture.h"
