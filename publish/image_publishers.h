@@ -54,6 +54,7 @@ class JStreamImageWritePubFTP : public JStreamImageWrite, public JStreamFTP {
     // opens the image's remote file.
     void Open(const std::string& name, const std::string& baseName) override;
     void Close() override;
+    using JStreamFTP::Write;
     void Write(const uint8_t* bytes, uint32_t count) override;
 
     uint64_t BytesSent() const { return sent_; }
@@ -84,6 +85,7 @@ class JStreamImageWritePubEMAIL : public JStreamImageWrite, public JStreamEMAIL 
         JStreamEMAIL::Open(name, false, text_);
     }
     void Close() override { JStreamEMAIL::Close(); }
+    using JStreamEMAIL::Write;
     void Write(const uint8_t* bytes, uint32_t count) override { JStreamEMAIL::Write(bytes, count); }
     void Abandon() override { JStreamEMAIL::Abandon(); }
 
