@@ -41,20 +41,24 @@ struct ChannelState {
     std::array<std::array<int32_t, 2>, kEqBandCount> w;
 };
 
+inline int32_t RunSection(const EqSection& section, std::array<int32_t, 2>& w, int32_t v) {
+    const auto& c = section.c;
+    const int32_t x =
+        Saturate32(v + MulQ28(c[EqSection::NegB1], w[0]) + MulQ28(c[EqSection::NegB2], w[1]));
+    v = Saturate32(MulQ28(c[EqSection::A0], x) + MulQ28(c[EqSection::A1], w[0]) +
+                   MulQ28(c[EqSection::A2], w[1]));
+    w[1] = w[0];
+    w[0] = x;
+    return v;
+}
+
+// The three sections written out, so that their coefficients and state stay in registers.
 inline int32_t RunSections(const std::array<EqSection, kEqBandCount>& sections, ChannelState& st,
                            int32_t v) {
-    for (int s = 0; s < kEqBandCount; ++s) {
-        const auto& c = sections[static_cast<size_t>(s)].c;
-        int32_t& w1 = st.w[static_cast<size_t>(s)][0];
-        int32_t& w2 = st.w[static_cast<size_t>(s)][1];
-        int32_t x =
-            Saturate32(v + MulQ28(c[EqSection::NegB1], w1) + MulQ28(c[EqSection::NegB2], w2));
-        v = Saturate32(MulQ28(c[EqSection::A0], x) + MulQ28(c[EqSection::A1], w1) +
-                       MulQ28(c[EqSection::A2], w2));
-        w2 = w1;
-        w1 = x;
-    }
-    return v;
+    static_assert(kEqBandCount == 3);
+    v = RunSection(sections[0], st.w[0], v);
+    v = RunSection(sections[1], st.w[1], v);
+    return RunSection(sections[2], st.w[2], v);
 }
 
 // DC removal, equaliser and gain for one sample at p (16-bit little-endian), in place.
