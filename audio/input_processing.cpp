@@ -34,20 +34,44 @@ inline int16_t Clip(int64_t y) {
     return static_cast<int16_t>(std::clamp<int64_t>(y, -32767, 32767));
 }
 
-inline int32_t RunSections(const InputDsp& dsp, std::array<std::array<int32_t, 2>, 3>& w,
-                           int32_t v) {
-    for (int s = 0; s < kEqBandCount; ++s) {
-        const auto& c = dsp.sections[s].c;
-        int32_t& w1 = w[s][0];
-        int32_t& w2 = w[s][1];
-        int32_t x =
-            Saturate32(v + MulQ28(c[EqSection::NegB1], w1) + MulQ28(c[EqSection::NegB2], w2));
-        v = Saturate32(MulQ28(c[EqSection::A0], x) + MulQ28(c[EqSection::A1], w1) +
-                       MulQ28(c[EqSection::A2], w2));
-        w2 = w1;
-        w1 = x;
-    }
+// One channel's filter state, held in locals while a buffer is processed: the samples are
+// written through a byte pointer, which the compiler must otherwise assume may change it.
+struct ChannelState {
+    int32_t dc;
+    std::array<std::array<int32_t, 2>, kEqBandCount> w;
+};
+
+inline int32_t RunSection(const EqSection& section, std::array<int32_t, 2>& w, int32_t v) {
+    const auto& c = section.c;
+    const int32_t x =
+        Saturate32(v + MulQ28(c[EqSection::NegB1], w[0]) + MulQ28(c[EqSection::NegB2], w[1]));
+    v = Saturate32(MulQ28(c[EqSection::A0], x) + MulQ28(c[EqSection::A1], w[0]) +
+                   MulQ28(c[EqSection::A2], w[1]));
+    w[1] = w[0];
+    w[0] = x;
     return v;
+}
+
+// The three sections written out, so that their coefficients and state stay in registers.
+inline int32_t RunSections(const std::array<EqSection, kEqBandCount>& sections, ChannelState& st,
+                           int32_t v) {
+    static_assert(kEqBandCount == 3);
+    v = RunSection(sections[0], st.w[0], v);
+    v = RunSection(sections[1], st.w[1], v);
+    return RunSection(sections[2], st.w[2], v);
+}
+
+// DC removal, equaliser and gain for one sample at p (16-bit little-endian), in place.
+inline void ProcessSample(const std::array<EqSection, kEqBandCount>& sections, bool eqOn,
+                          int64_t multiplier, ChannelState& st, uint8_t* p) {
+    const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
+    const int32_t d = x - (st.dc >> 10);
+    st.dc += d;
+    const int64_t y =
+        eqOn ? (multiplier * RunSections(sections, st, d * 4)) >> 10 : (multiplier * d) >> 8;
+    const uint16_t out = static_cast<uint16_t>(Clip(y));
+    p[0] = static_cast<uint8_t>(out & 0xff);
+    p[1] = static_cast<uint8_t>(out >> 8);
 }
 
 }  // namespace
@@ -99,26 +123,24 @@ void ResetInputState(InputDsp& dsp) {
 }
 
 void ProcessInputBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
-    const uint32_t channels = dsp.channels == 2 ? 2 : 1;
+    const bool stereo = dsp.channels == 2;
     const uint32_t count = length / 2;
     const int64_t multiplier = dsp.multiplier;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t ch = channels == 2 ? (i & 1) : 0;
-        uint8_t* p = data + 2 * i;
-        const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
-        int32_t& acc = dsp.dc[ch];
-        const int32_t d = x - (acc >> 10);
-        acc += d;
-        int64_t y;
-        if (dsp.eqOn) {
-            y = (multiplier * RunSections(dsp, dsp.w[ch], d * 4)) >> 10;
-        } else {
-            y = (multiplier * d) >> 8;
+    const bool eqOn = dsp.eqOn;
+    const std::array<EqSection, kEqBandCount> sections = dsp.sections;
+    ChannelState left{dsp.dc[0], dsp.w[0]};
+    ChannelState right{dsp.dc[1], dsp.w[1]};
+    uint32_t i = 0;
+    if (stereo) {
+        for (; i + 1 < count; i += 2) {
+            ProcessSample(sections, eqOn, multiplier, left, data + 2 * i);
+            ProcessSample(sections, eqOn, multiplier, right, data + 2 * i + 2);
         }
-        const uint16_t out = static_cast<uint16_t>(Clip(y));
-        p[0] = static_cast<uint8_t>(out & 0xff);
-        p[1] = static_cast<uint8_t>(out >> 8);
     }
+    // Mono, or a stereo buffer's odd last sample, which is a left one.
+    for (; i < count; ++i) ProcessSample(sections, eqOn, multiplier, left, data + 2 * i);
+    dsp.dc = {left.dc, right.dc};
+    dsp.w = {left.w, right.w};
 }
 
 void EqualiseBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace mora {
 
@@ -14,8 +15,9 @@ constexpr int kResamplerPhases = 480;
 // coefficient[p][t] for phase p = 0 … 480 and tap t. Phase p interpolates at the point
 // (480 − p) / 480 of the way from input tap 7 to tap 8: phase 480 is the unit impulse at tap 7,
 // phase 0 the one at tap 8, phase 240 the symmetric half-sample point. Each phase's taps sum to
-// 32767 within a few units.
-using ResamplerTable = std::array<std::array<int32_t, kResamplerTaps>, kResamplerPhases + 1>;
+// 32767 within a few units. Every tap fits 16 bits, so a tap times a sample is a 16 x 16-bit
+// multiply the compiler vectorises.
+using ResamplerTable = std::array<std::array<int16_t, kResamplerTaps>, kResamplerPhases + 1>;
 const ResamplerTable& ResamplerCoefficients();
 
 class Resampler {
@@ -33,6 +35,8 @@ class Resampler {
   private:
     uint32_t rate_ = 44100;
     uint32_t acc_ = 0;  // 0 ≤ acc < 48000
+    // One channel of the input, followed by the silence the last taps reach into.
+    std::vector<int16_t> plane_;
 };
 
 }  // namespace mora

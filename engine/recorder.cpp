@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "audio/eq_presets.h"
 #include "audio/mp2_bitrate.h"
 #include "audio/recording_reader.h"
 #include "engine/engine.h"
@@ -169,9 +170,12 @@ int Engine::StartInput() {
     }
     CreateWriter();
 
-    // The input processing follows the input's rate and channels, and starts from rest.
+    // The input processing follows the input's rate and channels, and starts from rest. A
+    // headset plugged in or out since the last start switches between the "_ext" and "_int"
+    // presets of the same name.
     c_.dsp.sampleRate = c_.format.recordingRate;
     c_.dsp.channels = c_.format.stereo ? 2 : 1;
+    FollowHeadset(c_.dsp, c_.settings, c_.lastState.RecordGain, ReadHeadsetState());
     ComputeAllSections(c_.dsp, c_.settings, c_.lastState.RecordGain);
     ResetInputState(c_.dsp);
 

@@ -5,6 +5,7 @@
 
 #include "audio/recording_reader.h"
 #include "audio/wav_file_writer.h"
+#include "platform/program_dir.h"
 #include "tests/audio/audio_fixtures.h"
 #include "tests/engine/engine_rig.h"
 #include "tests/net/ftp_fixture.h"
@@ -176,6 +177,21 @@ TEST(Recorder, StopsBeforeTheMarkerTableOverflows) {
     EXPECT_EQ(rig.edit.markerCount, kMaxMarkers);
     ASSERT_EQ(rig.ui.messages.size(), 1u);
     EXPECT_FALSE(rig.engine->InputRunning());
+}
+
+TEST(Recorder, StartingTheInputFollowsTheHeadset) {
+    EngineRig rig;
+    rig.settings.EqProfiles[0] = {"Field_int", {EqBand{3000, 30, 20, 1}, {}, {}}, 1, 0};
+    rig.settings.EqProfiles[1] = {"Field_ext", {EqBand{3000, -30, 20, 1}, {}, {}}, 1, 0};
+    rig.settings.EqProfileName = "Field_int";
+    SetProgramDir(rig.dir.Path());
+    WriteFileText(rig.dir.File("state.txt"), "[Hardware]\r\nHeadset=1\r\n");
+    ASSERT_EQ(rig.engine->StartInput(), 0);
+    SetProgramDir("");
+    EXPECT_EQ(rig.settings.EqProfileName, "Field_ext");
+    EXPECT_EQ(rig.settings.EqBands[0].Gain, -30);
+    rig.engine->StopInput();
+    rig.loop.RunPending();
 }
 
 TEST(Recorder, PlayingIsRefusedWhileRecording) {
