@@ -145,17 +145,20 @@ void ProcessInputBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
 
 void EqualiseBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
     if (!dsp.eqOn) return;
-    const uint32_t channels = dsp.channels == 2 ? 2 : 1;
+    const bool stereo = dsp.channels == 2;
     const int64_t multiplier = dsp.multiplier;
+    std::array<ChannelState, 2> state{ChannelState{dsp.dc[0], dsp.w[0]},
+                                      ChannelState{dsp.dc[1], dsp.w[1]}};
     for (uint32_t i = 0; i < length / 2; ++i) {
         uint8_t* p = data + 2 * i;
         const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
-        const int64_t y =
-            (multiplier * RunSections(dsp, dsp.w[channels == 2 ? (i & 1) : 0], x * 4)) >> 10;
+        ChannelState& st = state[stereo ? (i & 1) : 0];
+        const int64_t y = (multiplier * RunSections(dsp.sections, st, x * 4)) >> 10;
         const uint16_t out = static_cast<uint16_t>(Clip(y));
         p[0] = static_cast<uint8_t>(out & 0xff);
         p[1] = static_cast<uint8_t>(out >> 8);
     }
+    dsp.w = {state[0].w, state[1].w};
 }
 
 void GainStep(InputDsp& dsp, const Settings& settings, uint32_t& recordGain, int delta) {
