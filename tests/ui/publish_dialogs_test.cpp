@@ -23,6 +23,7 @@ namespace {
 void SaveArtifact(QWidget& widget, const std::string& name) {
     const char* dir = std::getenv("MORA_ARTIFACT_DIR");
     if (!dir) return;
+    QDir().mkpath(dir);
     widget.adjustSize();
     for (int scale : {1, 2}) {
         QImage image(widget.size() * scale, QImage::Format_ARGB32);
