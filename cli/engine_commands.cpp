@@ -99,7 +99,7 @@ struct CliEngine {
     void Run(const std::function<bool()>& done, const std::function<void()>& stop) {
         interrupted = 0;
         std::signal(SIGINT, [](int) { interrupted = 1; });
-        loop.StartTimer(kInterruptTimer, 100, [this, stop] {
+        loop.StartTimer(kInterruptTimer, 100, [stop] {
             if (!interrupted) return;
             interrupted = 0;
             stop();
