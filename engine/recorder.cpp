@@ -7,6 +7,7 @@
 
 #include "audio/eq_presets.h"
 #include "audio/mp2_bitrate.h"
+#include "audio/mp2_encoder.h"
 #include "audio/recording_reader.h"
 #include "engine/engine.h"
 #include "platform/event_loop.h"
@@ -124,6 +125,9 @@ void Engine::CreateWriter() {
                       : (live ? WriterKind::WavRecordingLiveUpload : WriterKind::WavRecording);
     WriterContext context{c_.settings, c_.internet, writeFormat_, folder, {}, {}};
     JStreamAudioWrite* writer = writers_.Select(kind, context);
+    // The settings' rate may be one the encoder refuses for this mode; record at the allowed one.
+    if (auto* mp2 = dynamic_cast<JStreamWrMP2*>(writer))
+        mp2->SetBitrate(c_.format.mp2BitrateIndex, writeFormat_.levelValuesPerSecond);
     if (writer && live) writer->Prepare();
 }
 
@@ -133,7 +137,10 @@ int Engine::StartInput() {
     recordingMp2_ = c_.project.Mp2();
     c_.format.width = 16;
     c_.format.stereo = c_.settings.RecordStereo != 0;
-    c_.format.mp2BitrateIndex = c_.settings.Mp2BitrateIndex;
+    // A pair the encoder refuses (stereo below 64 kbit/s or at 80, mono above 192) records at the
+    // nearest rate the mode allows: the reporter can always record.
+    c_.format.mp2BitrateIndex = static_cast<uint32_t>(
+        RecordableMp2BitrateIndex(static_cast<int>(c_.settings.Mp2BitrateIndex), c_.format.stereo));
     uint32_t bufferLength = 0;
     if (c_.settings.PdAudioInput) {
         if (OpenCardInput(bufferLength) != 0) {

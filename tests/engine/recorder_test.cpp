@@ -71,6 +71,23 @@ TEST(Recorder, SavesTheProcessedInputFromTheBufferAfterTheCommandWithItsMarkers)
     EXPECT_TRUE(rig.ui.messages.empty());
 }
 
+TEST(Recorder, AStereoRateTheEncoderRefusesRecordsAtTheNearestAllowedRate) {
+    TempDir in;
+    WriteWav(in.File("in.wav"), TestSignal(44100 * 2, 2), 2);
+    EngineRig rig(in.File("in.wav"));
+    rig.project.mp2 = true;
+    rig.settings.RecordStereo = 1;
+    rig.settings.Mp2BitrateIndex = 1;  // 48 kbit/s, which stereo cannot have
+    rig.Record(30);
+    ASSERT_EQ(rig.project.list.size(), 1u);
+    EngineFormat format;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    EXPECT_NEAR(OpenRecordingReader(rig.project.list[0].path, format, reader, mp2), 30u, 1u);
+    EXPECT_EQ(format.mp2BitrateIndex, 3u);  // 64 kbit/s
+    EXPECT_TRUE(rig.ui.messages.empty());
+}
+
 TEST(Recorder, Mp2RecordingDecodesAlignedWithTheInput) {
     TempDir in;
     const auto input = TestSignal(44100 * 3, 2);
