@@ -180,6 +180,27 @@ TEST(Recorder, RecordsToFtpWhileKeepingTheLocalCopy) {
     EXPECT_TRUE(rig.ui.messages.empty()) << rig.ui.messages.front().text;
 }
 
+TEST(Recorder, ABrokenLiveUploadKeepsTheLocalRecordingWhole) {
+    TempDir in;
+    WriteWav(in.File("in.wav"), TestSignal(44100 * 3, 1), 1);
+    FtpTestServer server("cut", "127.0.0.1", {"--cut-after", "4000"});
+    EngineRig rig(in.File("in.wav"));
+    rig.settings = FtpSettingsFor(server);
+    rig.settings.PublishFileExt = "mp2";
+    rig.internet = ShortTimeouts();
+    rig.project.mp2 = true;
+    rig.project.toFtp = true;
+    rig.Record(40);
+    ASSERT_EQ(rig.project.list.size(), 1u);
+    EngineFormat format;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    EXPECT_NEAR(OpenRecordingReader(rig.project.list[0].path, format, reader, mp2), 40u, 1u);
+    EXPECT_LT(ReadFileBytes(server.Home() + "take00.mp2").size(),
+              ReadFileBytes(rig.dir.File("take00.mp2")).size());
+    EXPECT_EQ(rig.ui.messages.size(), 1u);
+}
+
 TEST(Recorder, StopsBeforeTheMarkerTableOverflows) {
     EngineRig rig;
     rig.engine->events.marker = [&rig](uint32_t) {};
