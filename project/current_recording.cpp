@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "audio/level_builder.h"
 #include "audio/level_file_reads.h"
 #include "audio/recording_reader.h"
@@ -66,10 +68,26 @@ bool OpenCurrentRecording(ProjectState& state) {
         ClearCurrentRecording(state);
         return false;
     }
+    static const LevelTables tables = BuildLevelTables();
     if (!levelFile) {
-        static const LevelTables tables = BuildLevelTables();
         ClearUndo(edit);
         if (!BuildLevelsFromAudio(*state.reader, state.format, tables, edit.rec)) return false;
+    } else if (length > edit.rec.levelCount + LevelUnitsPerSecond(state.format)) {
+        // A level file written before the recording ended (a crash or a power cut) covers less
+        // than the audio: the levels come from the audio again; the edits stay, and a crop that
+        // ran to the old end runs to the new one.
+        RecordingEdit& rec = edit.rec;
+        const uint32_t oldCount = rec.levelCount, cropBegin = rec.cropBegin, cropEnd = rec.cropEnd;
+        const auto markers = rec.markers;
+        const auto cuts = rec.cuts;
+        const uint32_t markerCount = rec.markerCount, cutCount = rec.cutCount;
+        if (!BuildLevelsFromAudio(*state.reader, state.format, tables, rec)) return false;
+        rec.cropBegin = std::min(cropBegin, rec.levelCount);
+        if (cropEnd < oldCount) rec.cropEnd = std::min(cropEnd, rec.levelCount);
+        rec.markers = markers;
+        rec.markerCount = markerCount;
+        rec.cuts = cuts;
+        rec.cutCount = cutCount;
     }
     if (edit.cursor > edit.rec.levelCount) edit.cursor = edit.rec.cropBegin;
     return true;

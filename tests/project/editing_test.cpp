@@ -115,6 +115,23 @@ TEST_F(EditingTest, MarkerUndoAndRedoRecords) {
     EXPECT_EQ(Undo() + " " + Redo(), "1:0:40 0:0:0");
 }
 
+TEST_F(EditingTest, ALevelFileCutShortByACrashIsRebuiltAndKeepsItsEdits) {
+    // What a recorder cut off leaves: the levels and marker of the first two seconds only.
+    RecordingEdit cutShort;
+    for (int i = 0; i < 40; ++i) AppendLevel(cutShort, 30);
+    cutShort.cropEnd = 40;
+    cutShort.markers[0] = 10;
+    cutShort.markerCount = 1;
+    ASSERT_TRUE(SaveVuFile(cutShort, dir.File("Flood03.jvu")));
+    ASSERT_TRUE(OpenClipFile(state, dir.File("Flood03.wav")));
+    const RecordingEdit& rec = state.edit.rec;
+    EXPECT_EQ(rec.levelCount, 100u);
+    EXPECT_EQ(rec.cropEnd, 100u);
+    EXPECT_EQ(OnDisk(), "m10 ");
+    ASSERT_EQ(rec.markerCount, 1u);
+    EXPECT_EQ(rec.markers[0], 10u);
+}
+
 TEST_F(EditingTest, CopiesIntoTheClipListAreNumberedByRecording) {
     state.name = "default";
     RecordAndAppend(3, 2);
