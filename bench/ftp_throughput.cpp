@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ftp_bench.h"
 #include "net/ftp_stream.h"
 #include "platform/ui_services.h"
 #include "settings/settings.h"
@@ -68,16 +69,7 @@ int main(int argc, char** argv) {
 
     // Upload: the bytes come from memory, as the publishing writers deliver them.
     auto start = Clock::now();
-    {
-        mora::JStreamFTP stream(settings, internet);
-        stream.ConnectWithSettings();
-        stream.OpenFile("ours.bin", false);
-        for (size_t at = 0; at < size && stream.IsWritable(); at += kPiece) {
-            stream.Write(piece.data() + at % piece.size(), kPiece);
-        }
-        stream.CloseFile();
-        if (!stream.IsGood()) return 1;
-    }
+    if (!mora::bench::UploadFromMemory(settings, internet, piece, size, kPiece)) return 1;
     const double oursUp = Seconds(start);
 
     const std::string url =

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ftp_bench.h"
 #include "net/ftp_stream.h"
 #include "settings/settings.h"
 #include "tests/net/ftp_server.h"
@@ -62,16 +63,7 @@ int main(int argc, char** argv) {
     mora::InternetState internet;
 
     auto start = Clock::now();
-    {
-        mora::JStreamFTP stream(settings, internet);
-        stream.ConnectWithSettings();
-        stream.OpenFile("ours.bin", false);
-        for (size_t at = 0; at < size && stream.IsWritable(); at += kPiece) {
-            stream.Write(piece.data() + at % piece.size(), kPiece);
-        }
-        stream.CloseFile();
-        if (!stream.IsGood()) return 1;
-    }
+    if (!mora::bench::UploadFromMemory(settings, internet, piece, size, kPiece)) return 1;
     const double ours = Seconds(start);
 
     const std::string url = "ftp://" + settings.FtpUser + ":" + settings.FtpPassword + "@" +

@@ -12,12 +12,15 @@
 #include "audio/level_meter.h"
 #include "audio/mp2_encoder.h"
 #include "audio/wav_file_writer.h"
+#include "bench/bench_audio.h"
 #include "bench/bench_util.h"
 #include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 using namespace mora;
+using bench::TestAudio;
+using bench::WriteWav;
 
 class NullMp2 : public JStreamWrMP2 {
   public:
@@ -26,31 +29,6 @@ class NullMp2 : public JStreamWrMP2 {
   protected:
     void WriteEncoded(const uint8_t*, uint32_t count) override { bytes += count; }
 };
-
-// Speech-like test audio: a few tones with a slow amplitude swing and some noise.
-std::vector<int16_t> TestAudio(uint32_t rate, uint32_t seconds, int channels) {
-    std::vector<int16_t> pcm(size_t{rate} * seconds * static_cast<size_t>(channels));
-    uint32_t noise = 1;
-    for (size_t i = 0; i < pcm.size(); ++i) {
-        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / rate;
-        noise = noise * 1664525u + 1013904223u;
-        const double v = (0.5 + 0.5 * std::sin(2 * std::numbers::pi * 0.7 * t)) *
-                             (6000 * std::sin(2 * std::numbers::pi * 220 * t) +
-                              3000 * std::sin(2 * std::numbers::pi * 1330 * t)) +
-                         static_cast<int>(noise >> 20) - 2048;
-        pcm[i] = static_cast<int16_t>(v);
-    }
-    return pcm;
-}
-
-void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels,
-              uint32_t rate) {
-    const auto header = PcmWavHeader(channels, rate, 16, pcm.size() * 2);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(header.data(), 1, header.size(), f);
-    std::fwrite(pcm.data(), 2, pcm.size(), f);
-    std::fclose(f);
-}
 
 // What the recorder does with every buffer of 0.05 s: DC removal, three equaliser bands and
 // gain in place, the level byte, then the encoder.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_audio.h"
 #include "bench/bench_util.h"
 #include "engine/engine.h"
 #include "platform/audio/audio_system.h"
@@ -17,6 +18,8 @@
 
 namespace {
 using namespace mora;
+using bench::TestAudio;
+using bench::WriteWav;
 
 class BenchProject : public EngineProject {
   public:
@@ -33,32 +36,6 @@ class BenchProject : public EngineProject {
   private:
     std::string folder_;
 };
-
-// Speech-like audio: two tones with a slow amplitude swing and some noise.
-std::vector<int16_t> TestAudio(uint32_t rate, uint32_t seconds, int channels) {
-    std::vector<int16_t> pcm(size_t{rate} * seconds * static_cast<size_t>(channels));
-    uint32_t noise = 1;
-    for (size_t i = 0; i < pcm.size(); ++i) {
-        const double t = static_cast<double>(i / static_cast<size_t>(channels)) / rate;
-        noise = noise * 1664525u + 1013904223u;
-        const double v = (0.5 + 0.5 * std::sin(2 * std::numbers::pi * 0.7 * t)) *
-                             (6000 * std::sin(2 * std::numbers::pi * 220 * t) +
-                              3000 * std::sin(2 * std::numbers::pi * 1330 * t)) +
-                         static_cast<int>(noise >> 20) - 2048;
-        pcm[i] = static_cast<int16_t>(v);
-    }
-    return pcm;
-}
-
-void WriteWav(const std::string& path, const std::vector<int16_t>& pcm, int channels,
-              uint32_t rate) {
-    auto bytes = WavHeader(PcmFormat{rate, static_cast<uint16_t>(channels), 16},
-                           static_cast<uint32_t>(pcm.size() * 2));
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fwrite(pcm.data(), 2, pcm.size(), f);
-    std::fclose(f);
-}
 
 struct RecorderRun {
     double cpu = 0;
