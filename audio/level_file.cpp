@@ -43,11 +43,12 @@ struct VuImage {
     const VuCut* cuts;
     uint32_t cutCount;
     uint32_t shift;
+    uint32_t captureRate;
 };
 
 void WriteImage(JStream& stream, const VuImage& image) {
     stream.Write(kMagic, 4);
-    WriteLE<uint32_t>(stream, kVuFileVersion);
+    WriteLE<uint32_t>(stream, VuVersionWord(image.captureRate));
     WriteLE(stream, image.cropBegin);
     WriteLE(stream, image.cropEnd);
     WriteLE(stream, image.levelCount);
@@ -114,6 +115,7 @@ RecordingEdit::RecordingEdit(uint32_t capacity) : levels(std::max<uint32_t>(capa
 void ClearLevels(RecordingEdit& edit) {
     edit.levelCount = 0;
     edit.levels[0] = kLevelEmpty;
+    edit.captureRate = 0;
 }
 
 bool AppendLevel(RecordingEdit& edit, uint8_t level) {
@@ -124,9 +126,10 @@ bool AppendLevel(RecordingEdit& edit, uint8_t level) {
 
 void WriteVuFile(JStream& stream, const RecordingEdit& edit) {
     const uint32_t count = std::min<uint32_t>(edit.levelCount, edit.levels.size());
-    WriteImage(stream, {edit.cropBegin, edit.cropEnd, edit.levels.data(), count,
-                        edit.markers.data(), std::min(edit.markerCount, kMaxMarkers),
-                        edit.cuts.data(), std::min(edit.cutCount, kMaxCuts), edit.shift});
+    WriteImage(stream,
+               {edit.cropBegin, edit.cropEnd, edit.levels.data(), count, edit.markers.data(),
+                std::min(edit.markerCount, kMaxMarkers), edit.cuts.data(),
+                std::min(edit.cutCount, kMaxCuts), edit.shift, edit.captureRate});
 }
 
 bool SaveVuFile(const RecordingEdit& edit, const std::string& path) {
@@ -176,6 +179,7 @@ VuReadResult ReadVuFile(JStream& stream, RecordingEdit& edit) {
     }
     edit.cropBegin = header.cropBegin;
     edit.cropEnd = header.cropEnd;
+    edit.captureRate = header.captureRate;
     result.ok = true;
     return result;
 }
@@ -263,7 +267,8 @@ bool SaveSelectionVuFile(const RecordingEdit& edit, const std::string& basePath)
                         static_cast<uint32_t>(markers.size()),
                         cuts.data(),
                         static_cast<uint32_t>(cuts.size()),
-                        edit.shift};
+                        edit.shift,
+                        edit.captureRate};
     return ReplaceFileSafely(basePath + ".jvu", false, [&](JStream& s) { WriteImage(s, image); });
 }
 

@@ -4,7 +4,8 @@
 // markers (ascending) and the cut regions (ascending by begin). All positions are indexes of
 // level values.
 //
-// File layout, little-endian: "UVMJ", u32 version (3; only the low 12 bits count), u32 crop
+// File layout, little-endian: "UVMJ", u32 version (3; only the low 12 bits count, so the bits
+// above them carry the capture rate where it is known, unseen by readers of the layout), u32 crop
 // begin, u32 crop end, u32 level count; from version 2 u32 marker count and u32 cut count, then
 // the markers (u32 each) and the cuts (begin, end, reserved: u32 each); then the level bytes;
 // from version 3 the u32 level-resolution shift s of the file.
@@ -24,6 +25,11 @@ inline constexpr uint32_t kLevelCapacity = 720000;  // ten hours at 20 values a 
 inline constexpr uint32_t kMaxMarkers = 1000;
 inline constexpr uint32_t kMaxCuts = 100;
 inline constexpr uint32_t kVuFileVersion = 3;
+// The stored version word: the version, and above its 12 bits the capture rate (which stays
+// below 2^20 Hz).
+constexpr uint32_t VuVersionWord(uint32_t captureRate) {
+    return kVuFileVersion | (captureRate < (1u << 20) ? captureRate << 12 : 0u);
+}
 // Finest resolution a level file may claim (5 x 2^16 values a second); beyond it the header
 // is taken as damaged rather than converted.
 inline constexpr uint32_t kMaxLevelShift = 16;
@@ -49,6 +55,9 @@ struct RecordingEdit {
     uint32_t cutCount = 0;
     // The program's level-resolution shift s (set from the project).
     uint32_t shift = 2;
+    // The sample rate the recording was captured at, before any conversion (an MP2 recording
+    // holds 48 kHz whatever the input ran at); 0 when unknown.
+    uint32_t captureRate = 0;
 };
 
 // Empties the level array: count 0, element 0 holds the empty marker.

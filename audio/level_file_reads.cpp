@@ -55,6 +55,7 @@ VuHeaderStatus ReadVuHeader(JStream& stream, VuFileHeader& header) {
     stream.Read(raw, 20);
     if (std::memcmp(raw, "UVMJ", 4) != 0) return VuHeaderStatus::BadMagic;
     header.version = GetLE32(raw + 4) & 0xFFF;
+    header.captureRate = GetLE32(raw + 4) >> 12;
     header.cropBegin = GetLE32(raw + 8);
     header.cropEnd = GetLE32(raw + 12);
     header.levelCount = GetLE32(raw + 16);

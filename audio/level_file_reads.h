@@ -15,7 +15,8 @@
 namespace mora {
 
 struct VuFileHeader {
-    uint32_t version = 0;  // low 12 bits of the stored word
+    uint32_t version = 0;      // low 12 bits of the stored word
+    uint32_t captureRate = 0;  // the word's upper bits: the capture rate, 0 when not stored
     uint32_t cropBegin = 0;
     uint32_t cropEnd = 0;
     uint32_t levelCount = 0;

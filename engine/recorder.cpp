@@ -149,6 +149,8 @@ int Engine::StartInput() {
         }
     } else {
         c_.format.recordingRate = c_.interfaceDevice >= 0 ? 48000 : 44100;
+        // The sound device delivers 16-bit samples, whatever the last file played held.
+        c_.format.width = 16;
         bufferLength = InputBufferLength();
         PcmFormat pcm{c_.format.recordingRate, static_cast<uint16_t>(c_.format.stereo ? 2 : 1), 16};
         std::weak_ptr<bool> alive = alive_;
@@ -171,6 +173,10 @@ int Engine::StartInput() {
         }
     }
     bufferLength_ = std::min(bufferLength, kSlotBytes);
+    // The writers take the input's rate and width from here; the readers change only the
+    // fields of the file they read.
+    c_.format.inputRate = c_.format.recordingRate;
+    c_.format.inputWidth = c_.format.width;
     if (!ComputeLimit()) {
         CloseInput();
         return 1;
@@ -226,6 +232,8 @@ void Engine::RequestSaving() {
     c_.edit.cutCount = 0;
     c_.edit.cropBegin = c_.edit.cropEnd = 0;
     c_.edit.shift = c_.format.levelShift;
+    // An MP2 file holds 48 kHz whatever the input ran at; the level file keeps the input's rate.
+    c_.edit.captureRate = c_.format.inputRate;
     recordingName_ = c_.project.NextRecording();
     recordingPath_ = c_.project.Folder() + recordingName_ + (recordingMp2_ ? ".mp2" : ".wav");
     std::remove(recordingPath_.c_str());

@@ -77,6 +77,7 @@ std::optional<RecoveredRecording> RecoverInterruptedRecording(ProjectState& stat
     reader.reset();
     for (uint32_t i = 0; i < saved.markerCount; ++i)
         if (saved.markers[i] < edit.levelCount) edit.markers[edit.markerCount++] = saved.markers[i];
+    edit.captureRate = saved.captureRate;
     if (!SaveVuFile(edit, levelPath)) return std::nullopt;
 
     // The project keeps the format the recording was made in.

@@ -81,7 +81,9 @@ bool OpenCurrentRecording(ProjectState& state) {
         const auto markers = rec.markers;
         const auto cuts = rec.cuts;
         const uint32_t markerCount = rec.markerCount, cutCount = rec.cutCount;
+        const uint32_t captureRate = rec.captureRate;
         if (!BuildLevelsFromAudio(*state.reader, state.format, tables, rec)) return false;
+        rec.captureRate = captureRate;
         rec.cropBegin = std::min(cropBegin, rec.levelCount);
         if (cropEnd < oldCount) rec.cropEnd = std::min(cropEnd, rec.levelCount);
         rec.markers = markers;

@@ -43,7 +43,7 @@ bool LoadPublishClip(const std::string& recordingPath, const LevelTables& tables
     clip.levelPath = LevelFilePathOf(recordingPath);
     clip.mp2 = mp2;
     clip.channels = format.channels;
-    clip.recordingRate = mp2 ? 48000 : format.recordingRate;
+    clip.recordingRate = format.recordingRate;
     clip.mp2BitrateIndex = format.mp2BitrateIndex;
     clip.name = FileNameOf(recordingPath);
     clip.fileTime = FileTime(recordingPath);
@@ -54,6 +54,9 @@ bool LoadPublishClip(const std::string& recordingPath, const LevelTables& tables
         if (!BuildLevelsFromAudio(*reader, format, tables, *edit)) return false;
         SaveVuFile(*edit, clip.levelPath);
     }
+    // An MP2 file runs at 48 kHz whatever was captured; its level file knows the input's rate
+    // (older ones do not, and the file's rate is all there is to name).
+    if (mp2) clip.recordingRate = edit->captureRate ? edit->captureRate : 48000;
     const uint32_t begin = range ? range->first : edit->cropBegin;
     const uint32_t end = range ? range->second : edit->cropEnd;
     clip.begin = std::min(begin, edit->levelCount);

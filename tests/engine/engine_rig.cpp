@@ -67,12 +67,12 @@ std::vector<int16_t> WavSamples(const std::string& path) {
     return out;
 }
 
-EngineRig::EngineRig(const std::string& inWav, const std::string& extra) {
+EngineRig::EngineRig(const std::string& inWav, const std::string& extra, int interfaceDevice) {
     std::string choice = "file:" + inWav + "," + dir.File("out.wav") + ",fast" + extra;
     audio = OpenAudioSystem(loop, choice).system;
     format.levelShift = 2;
-    EngineContext context{loop,   *audio,  settings, lastState, format, dsp, edit,
-                          reader, project, internet, -1,        {},     {}};
+    EngineContext context{loop,   *audio,  settings, lastState,       format, dsp, edit,
+                          reader, project, internet, interfaceDevice, {},     {}};
     context.freeBytes = [this](const std::string&) { return freeBytes; };
     engine = std::make_unique<Engine>(context);
     engine->events.position = [this](int32_t p) { positions.push_back(p); };

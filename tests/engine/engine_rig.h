@@ -54,8 +54,10 @@ void WriteWav(const std::string& path, const std::vector<int16_t>& samples, int 
 std::vector<int16_t> WavSamples(const std::string& path);
 
 struct EngineRig {
-    // Input from `inWav` (may be empty for silence), output into dir/out.wav.
-    explicit EngineRig(const std::string& inWav = "", const std::string& extra = "");
+    // Input from `inWav` (may be empty for silence), output into dir/out.wav; with an
+    // `interfaceDevice` the input runs at the external interface's 48 kHz.
+    explicit EngineRig(const std::string& inWav = "", const std::string& extra = "",
+                       int interfaceDevice = -1);
     ~EngineRig();
 
     // Starts the input, asks for saving and lets `buffers` buffers be saved, then stops and runs

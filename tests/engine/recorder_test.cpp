@@ -6,6 +6,7 @@
 #include "audio/recording_reader.h"
 #include "audio/wav_file_writer.h"
 #include "platform/program_dir.h"
+#include "publish/publish_clips.h"
 #include "tests/audio/audio_fixtures.h"
 #include "tests/engine/engine_rig.h"
 #include "tests/net/ftp_fixture.h"
@@ -113,6 +114,34 @@ TEST(Recorder, Mp2RecordingDecodesAlignedWithTheInput) {
         BestCorrelation(Channel(expected, 2, 0), Channel(decoded, 2, 0), 2000, &lag);
     EXPECT_GT(match, 0.95);
     EXPECT_LT(std::abs(lag), 2000);
+}
+
+TEST(Recorder, RecordingsKeepTheRateTheInputRanAt) {
+    // With the external interface the input runs at 48 kHz, even after a 44.1 kHz file played.
+    TempDir in;
+    // The interface's meter takes no level events, so the recording runs to the input's end:
+    // 30 buffers of 0.05 s, saved from the second on.
+    WriteWav(in.File("in48.wav"), TestSignal(2400 * 30, 1, 48000), 1, 48000);
+    EngineRig rig48(in.File("in48.wav"), "", 0);
+    rig48.format.recordingRate = 44100;
+    rig48.Record(100);
+    ASSERT_EQ(rig48.project.list.size(), 1u);
+    EngineFormat format;
+    std::unique_ptr<JStreamAudioReadFile> reader;
+    bool mp2 = false;
+    EXPECT_EQ(OpenRecordingReader(rig48.project.list[0].path, format, reader, mp2), 29u);
+    EXPECT_EQ(format.recordingRate, 48000u);
+
+    // An MP2 file holds 48 kHz; its publication still names the 44.1 kHz it was captured at.
+    WriteWav(in.File("in.wav"), TestSignal(44100 * 2, 1), 1);
+    EngineRig rig(in.File("in.wav"));
+    rig.project.mp2 = true;
+    rig.Record(25);
+    ASSERT_EQ(rig.project.list.size(), 1u);
+    PublishClip clip;
+    ASSERT_TRUE(LoadPublishClip(rig.project.list[0].path, BuildLevelTables(), 2, clip));
+    EXPECT_TRUE(clip.mp2);
+    EXPECT_EQ(clip.recordingRate, 44100u);
 }
 
 TEST(Recorder, UnderOneSecondIsDroppedAndDeleted) {
