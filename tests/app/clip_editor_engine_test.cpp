@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 #include <cmath>
 
 #include "app/main_window.h"
+#include "app/menus.h"
 #include "app/transport.h"
 #include "platform/audio/audio_system.h"
 #include "platform/audio/wav_io.h"
@@ -100,6 +103,27 @@ TEST_F(ClipEditorEngineTest, PlayRunsTheListOnAndEnterPlaysOneClip) {
     EXPECT_EQ(List().SelectedRow(), 1);
     EXPECT_EQ(state.project.edit.cursor, state.project.edit.rec.cropBegin);
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+}
+
+// The text editor over the clip editor ends a name edit, keeping the name, and leaves the clip
+// list's publish items as the screen had them; leaving the screen takes them and its list.
+TEST_F(ClipEditorEngineTest, TextEditorKeepsAnEditedNameAndTheListItems) {
+    List().edit(List().currentIndex());
+    auto* editor = List().findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Mayor at the bridge");
+    window->OpenTextEditor();
+    ASSERT_TRUE(test::PumpUntil([&] { return !state.project.clips.entries[2].clipName.empty(); }));
+    EXPECT_EQ(state.project.clips.entries[2].clipName, "Mayor at the bridge");
+    window->CloseTextEditor();
+    EXPECT_TRUE(window->Item(cmd::PublishClip)->isEnabled());
+    EXPECT_TRUE(window->Item(cmd::PublishClipList)->isEnabled());
+    EXPECT_FALSE(FindPopup(*window->menuBar(), kEditPopup)->menuAction()->isEnabled());
+
+    window->SwitchScreen(kRecordScreen);
+    EXPECT_FALSE(window->Item(cmd::PublishClipList)->isEnabled());
+    EXPECT_TRUE(FindPopup(*window->menuBar(), kEditPopup)->menuAction()->isEnabled());
+    EXPECT_EQ(window->ScreenWidget()->findChild<QWidget*>("40029"), nullptr);
 }
 
 }  // namespace

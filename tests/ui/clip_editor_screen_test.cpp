@@ -96,6 +96,15 @@ TEST_F(ClipEditorTest, SelectMoveRenameAndRemoveKeepTheViewAndTheListInStep) {
     EXPECT_EQ(List().SelectedRow(), 1);
     EXPECT_EQ(List().Text(1, 0), "Mayor at the bridge");
 
+    // Insert asks for a recording and puts it before the selected clip.
+    ui.fileChoices.push_back(Record(3, 1));
+    Click(screen->InsertButton());
+    ASSERT_EQ(ui.openDialogs.size(), 1u);
+    EXPECT_EQ(ui.openDialogs[0].title, "Open Filename");
+    ASSERT_EQ(List().RowCount(), 4);
+    EXPECT_EQ(List().Text(1, 0), "Flood03");
+    EXPECT_EQ(List().SelectedRow(), 1);
+
     // The turned strip steps the simple view's description.
     const QString before = List().Text(0, 1);
     Click(screen->TurnedTextButton());
