@@ -190,7 +190,11 @@ void ClipEditorWWin::OnRowSelected(int row) {
 
 void ClipEditorWWin::OnRenamed(int row, const std::string& text) {
     ProjectState& project = *env_.project;
-    if (project.clips.filling || Playing() || row != project.clips.current) return;
+    ClipList& list = project.clips;
+    if (list.filling || Playing() || row != list.current) return;
+    // A name confirmed unchanged leaves a plain recording plain.
+    const ClipEntry& entry = list.entries[static_cast<size_t>(row)];
+    if (text == (entry.clipName.empty() ? entry.name : entry.clipName)) return;
     // RenameClip makes the entry current and has the list refilled.
     RenameClip(project, text);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
@@ -80,6 +81,11 @@ class ClipEditorEngineTest : public ::testing::Test {
 
 TEST_F(ClipEditorEngineTest, PlayRunsTheListOnAndEnterPlaysOneClip) {
     ASSERT_NE(screen->ListView(), nullptr);
+    // The window as the reporter sees it, for a person to look at.
+    if (const QString out = qEnvironmentVariable("MORA_ARTIFACT_DIR"); !out.isEmpty()) {
+        QDir().mkpath(out);
+        EXPECT_TRUE(window->grab().save(out + "/mora_clip_editor.png"));
+    }
     List().setCurrentIndex(List().model()->index(0, 0));
     ASSERT_EQ(state.project.clips.current, 0);
     Click(screen->PlayButton());
