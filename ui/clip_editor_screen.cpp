@@ -59,7 +59,7 @@ class TurnedTextWin : public PushButtonWin {
 
 ClipEditorWWin::ClipEditorWWin(ScreenHost& host, const Skin& skin, TransportState& state,
                                TransportControl& transport, ClipEditorEnv env)
-    : WWin(host, 2, &skin, kClipEditorPictures),
+    : WWin(host, 2 /* screen index */, &skin, kClipEditorPictures),
       skin_(skin),
       state_(state),
       transport_(transport),
@@ -90,6 +90,8 @@ void ClipEditorWWin::Activate() {
     WWin::Activate();
     transport_.Bind(this);
     bound_ = true;
+    stop_->SetState(!Playing());
+    play_->SetState(Playing());
     host_.EnableEditPopup(false);
     CreateListView();
     FillClipList();

@@ -69,7 +69,11 @@ class ClipEditorWWin : public WWin, public TransportView {
     void OnRenamed(int row, const std::string& text);
     void ShowStopped();
     void EnablePublishItems(bool enabled);
-    bool Playing() const { return state_ == TransportState::Playing; }
+    // Playing, or winding (playback the record screen left running).
+    bool Playing() const {
+        return state_ == TransportState::Playing || state_ == TransportState::FastForward ||
+               state_ == TransportState::Rewind;
+    }
 
     const Skin& skin_;
     TransportState& state_;
