@@ -3,12 +3,12 @@
 #include <iterator>
 
 #include "app/main_window.h"
-#include "app/not_built.h"
 #include "app/transport.h"
 #include "platform/trace.h"
 #include "project/editing.h"
 #include "project/project_store.h"
 #include "project/save_selection.h"
+#include "ui/clip_editor_screen.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -29,7 +29,8 @@ void MainWindow::Command(int id) {
             if (postQuit) postQuit();
             return;
         case cmd::ClipListNotify:
-            if (state_.currentScreen == kClipEditorScreen) NotBuilt("clip list notification");
+            // The list view reports to the screen directly; the command brings it up to date.
+            if (state_.currentScreen == kClipEditorScreen) ClipEditor()->FillClipList();
             return;
         case cmd::Nothing:
             return;

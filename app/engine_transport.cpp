@@ -123,6 +123,20 @@ bool EngineTransport::StartPlaying() {
     return false;
 }
 
+bool EngineTransport::StartPlayingClips(uint32_t from) {
+    Commanding c(commanding_);
+    if (engine_.Playing()) engine_.StopPlaying();
+    if (!state_.project.reader || engine_.InputRunning()) return false;
+    engine_.RestartPlaying(static_cast<int32_t>(from));
+    // Play-all asks the clip list for the next clip at the end of each one.
+    engine_.SetTransport(kPlayAll);
+    StepVolume(0);
+    // Nothing left to play (an empty clip) ends at once: that is no start.
+    if (engine_.StartPlaying(state_.project.format.channels) == 0 && engine_.Playing()) return true;
+    engine_.SetTransport(kStopped);
+    return false;
+}
+
 void EngineTransport::StopPlaying() {
     Commanding c(commanding_);
     engine_.StopPlaying();

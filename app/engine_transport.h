@@ -24,6 +24,7 @@ class EngineTransport : public TransportControl {
     bool CanPlay() override;
     bool StartPlaying() override;
     void StopPlaying() override;
+    bool StartPlayingClips(uint32_t from) override;
     bool StartWinding(int direction) override;
 
     int RecordGain() const override;

@@ -11,13 +11,13 @@
 #include "app/accelerators.h"
 #include "app/engine_transport.h"
 #include "app/menus.h"
-#include "app/not_built.h"
 #include "app/standin_transport.h"
 #include "platform/program_dir.h"
 #include "platform/system_facts.h"
 #include "project/editing.h"
 #include "project/project_store.h"
 #include "ui/artwork.h"
+#include "ui/clip_editor_screen.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -88,6 +88,13 @@ MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(
     hooks.refreshScreens = [this] { area_->update(); };
     hooks.refreshButtons = [this] { area_->update(); };
     hooks.waveformView = [this] { return state_.currentScreen == kEditorScreen; };
+    hooks.listChanged = [this] {
+        if (ClipEditorWWin* clips = ClipEditor()) clips->FillClipList();
+    };
+    hooks.totalChanged = [this] {
+        if (ClipEditorWWin* clips = ClipEditor()) clips->FillClipList();
+        area_->update();
+    };
 
     BuildMainMenu(*menuBar(), state_.settings.LiteLayout != 0);
     connect(menuBar(), &QMenuBar::triggered, this, [this](QAction* action) {
@@ -142,9 +149,11 @@ void MainWindow::CreateScreens() {
     screens_[kRecordScreen] =
         std::make_unique<RecordWWin>(*this, *skin_, state_.screenBitmaps.first,
                                      state_.transportState, *state_.transport, std::move(env));
+    ClipEditorEnv clipEnv{&state_.settings, &state_.project, area_};
+    screens_[kClipEditorScreen] = std::make_unique<ClipEditorWWin>(
+        *this, *skin_, state_.transportState, *state_.transport, clipEnv);
     // The screens still to be built show their pictures.
     const std::pair<int, int> pending[] = {{kEditorScreen, kEditorPictures},
-                                           {kClipEditorScreen, kClipEditorPictures},
                                            {kAboutScreen, kAboutPictures},
                                            {kProgressScreen, kProgressPictures}};
     for (const auto& [index, pictures] : pending) {
@@ -177,6 +186,10 @@ WWin* MainWindow::Screen(int index) const {
 
 RecordWWin* MainWindow::RecordScreen() const {
     return static_cast<RecordWWin*>(screens_[kRecordScreen].get());
+}
+
+ClipEditorWWin* MainWindow::ClipEditor() const {
+    return dynamic_cast<ClipEditorWWin*>(screens_[kClipEditorScreen].get());
 }
 
 void MainWindow::CheckMenuItem(int id, bool checked) {
@@ -227,7 +240,9 @@ void MainWindow::OpenTextEditor() {
         EnableItem(cmd::ClipToFile, false);
         EnableItem(cmd::ClipListToFile, true);
     }
-    if (state_.currentScreen == kClipEditorScreen) NotBuilt("ending the clip list's editing");
+    if (state_.currentScreen == kClipEditorScreen) {
+        if (ClipEditorWWin* clips = ClipEditor()) clips->EndEditing();
+    }
     textEdit_ = new QPlainTextEdit(area_);
     textEdit_->setObjectName(QString::number(cmd::TextEditControl));
     textEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -254,13 +269,18 @@ void MainWindow::CloseTextEditor() {
     delete textEdit_;
     textEdit_ = nullptr;
     EnableItem(cmd::PublishClip, true);
-    if (state_.currentScreen == kClipEditorScreen) {
-        NotBuilt("clip editor menu state");
+    ClipEditorWWin* clips = state_.currentScreen == kClipEditorScreen ? ClipEditor() : nullptr;
+    if (clips) {
+        clips->RefreshMenuState();
     } else {
         EnableItem(cmd::PublishClipList, false);
     }
     CheckMenuItem(cmd::EditText, false);
-    area_->setFocus();
+    if (clips && clips->ListView()) {
+        clips->ListView()->setFocus();
+    } else {
+        area_->setFocus();
+    }
 }
 
 void MainWindow::PrepareEditPopup() {

@@ -19,6 +19,7 @@ namespace mora {
 
 class ScreenArea;
 class RecordWWin;
+class ClipEditorWWin;
 
 // The timer that drives the current screen's tick while the external interface is present.
 inline constexpr int kScreenTimer = 1;
@@ -46,6 +47,8 @@ class MainWindow : public QMainWindow, public ScreenHost {
     QAction* Item(int id) const;
     WWin* Screen(int index) const;
     RecordWWin* RecordScreen() const;
+    // The clip editor screen (whether current or not).
+    ClipEditorWWin* ClipEditor() const;
     const Skin& SkinOf() const { return *skin_; }
 
     // Ends the window's life: timer, screens, then asks for the end of the event loop. Runs

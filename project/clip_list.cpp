@@ -212,16 +212,18 @@ bool RemoveCurrent(ProjectState& state) {
     const bool wasLast = list.current == static_cast<int32_t>(list.entries.size()) - 1;
     list.entries.erase(list.entries.begin() + list.current);
     RecomputeTotal(state);
-    state.ListChanged();
     if (list.entries.empty()) {
         list.current = -1;
         state.selectedClip = -1;
         ClearLevels(state.edit.rec);
+        state.ListChanged();
         SaveProject(state);
         return true;
     }
     if (wasLast) list.current = static_cast<int32_t>(list.entries.size()) - 1;
     SelectClip(state, list.current);
+    // The rows are filled once the index has moved, so the new current row shows selected.
+    state.ListChanged();
     state.RefreshScreens();
     SaveProject(state);
     return true;

@@ -52,6 +52,10 @@ class TransportControl {
     // Starts playback at the play position with the current volume; false when it did not.
     virtual bool StartPlaying() = 0;
     virtual void StopPlaying() = 0;
+    // Plays the clip list from the current clip on, starting at `from` (level units): at the
+    // end of each clip the list moves on to the next, until the last ends, or stops after the
+    // first when only the selected clip is played. False when playback did not start.
+    virtual bool StartPlayingClips(uint32_t from) { return (void)from, false; }
     // +1 fast forward, -1 rewind; false when playback did not start.
     virtual bool StartWinding(int direction) = 0;
     // Moves the play position to the other remembered position.
