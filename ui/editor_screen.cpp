@@ -51,9 +51,19 @@ EditorWWin::EditorWWin(ScreenHost& host, const Skin& skin, TransportState& state
     name_ = Add(std::make_unique<NameWin>(this, skin, rect(E::EditName), 0));
     vu_ = Add(std::make_unique<VuWin>(this, skin, rect(E::EditVU), 2));
     const uint32_t background = skin.ColourValue(SkinColour::TextBackground);
-    time_ = Add(std::make_unique<RecTimeWin>(this, skin, rect(E::EditRecTime), background, 3));
-    total_ = Add(std::make_unique<TotalNrSecsWin>(this, skin, rect(E::EditTotalTime), background));
-    // The state picture lies between the two times; painted after them, it stays in sight.
+    // The state picture lies between the two times, whose rectangles reach into it: they give
+    // way, so neither a digit nor the picture is covered.
+    SkinRect timeRect = rect(E::EditRecTime);
+    SkinRect totalRect = rect(E::EditTotalTime);
+    const SkinRect icon = rect(E::EditRecStatus);
+    if (timeRect.x < icon.x && timeRect.x + timeRect.w > icon.x) timeRect.w = icon.x - timeRect.x;
+    const int iconEnd = icon.x + icon.w;
+    if (totalRect.x < iconEnd && totalRect.x + totalRect.w > iconEnd) {
+        totalRect.w -= iconEnd - totalRect.x;
+        totalRect.x = iconEnd;
+    }
+    time_ = Add(std::make_unique<RecTimeWin>(this, skin, timeRect, background, 3));
+    total_ = Add(std::make_unique<TotalNrSecsWin>(this, skin, totalRect, background));
     status_ =
         Add(std::make_unique<RecStatusWin>(this, skin, rect(E::EditRecStatus), kFirstStateIcon));
     ScrollbarWin::Callbacks scroll;
