@@ -39,7 +39,11 @@ EngineTransport::EngineTransport(AppState& state, Engine& engine) : state_(state
         if (engine_.Saving()) view_->ShowTime(UnitsToMs(engine_.SavedBuffers()));
     };
     engine_.events.position = [this](int32_t shown) {
-        if (view_ && engine_.Playing()) view_->ShowTime(UnitsToMs(std::max(shown, 0)));
+        // The editor's cursor is the play position.
+        state_.project.edit.cursor = static_cast<uint32_t>(std::max(shown, 0));
+        if (!view_) return;
+        if (engine_.Playing()) view_->ShowTime(UnitsToMs(std::max(shown, 0)));
+        view_->ShowPosition(shown);
     };
 }
 
@@ -69,7 +73,21 @@ void EngineTransport::OnStateChanged() {
         (shown == TransportState::Playing || shown == TransportState::FastForward ||
          shown == TransportState::Rewind) &&
         !engine_.Playing();
+    if (playEnded) RememberStop();
     if (inputEnded || playEnded) view_->TransportEnded();
+}
+
+void EngineTransport::RememberStop() {
+    remembered_.stop = engine_.ShownPosition();
+    swapToStart_ = true;
+}
+
+void EngineTransport::SwapPosition() {
+    if (engine_.Playing() || (remembered_.start < 0 && remembered_.stop < 0)) return;
+    int32_t target = swapToStart_ ? remembered_.start : remembered_.stop;
+    if (target < 0) target = swapToStart_ ? remembered_.stop : remembered_.start;
+    swapToStart_ = !swapToStart_;
+    engine_.RestartPlaying(target);
 }
 
 bool EngineTransport::StartInput() {
@@ -117,6 +135,7 @@ bool EngineTransport::StartPlaying() {
     Commanding c(commanding_);
     if (engine_.Playing()) engine_.StopPlaying();
     engine_.SetTransport(kPlaying);
+    remembered_.start = engine_.ReadPosition();
     StepVolume(0);
     if (engine_.StartPlaying(state_.project.format.channels) == 0) return true;
     engine_.SetTransport(kStopped);
@@ -141,6 +160,7 @@ void EngineTransport::StopPlaying() {
     Commanding c(commanding_);
     engine_.StopPlaying();
     engine_.SetTransport(kStopped);
+    RememberStop();
 }
 
 bool EngineTransport::StartWinding(int direction) {

@@ -26,6 +26,9 @@ class EngineTransport : public TransportControl {
     void StopPlaying() override;
     bool StartPlayingClips(uint32_t from) override;
     bool StartWinding(int direction) override;
+    void SwapPosition() override;
+    void RestartPlaying(int32_t position) override { engine_.RestartPlaying(position); }
+    RememberedPositions Remembered() const override { return remembered_; }
 
     int RecordGain() const override;
     void StepGain(int delta) override;
@@ -41,12 +44,16 @@ class EngineTransport : public TransportControl {
 
   private:
     void OnStateChanged();
+    void RememberStop();
     uint64_t UnitsToMs(uint64_t units) const;
 
     AppState& state_;
     Engine& engine_;
     TransportView* view_ = nullptr;
     int lastMarker_ = 0;
+    // Where the last playback started and stopped; Stop's release goes to each in turn.
+    RememberedPositions remembered_;
+    bool swapToStart_ = true;
     // Set while the screen itself asks for a change, so only changes the engine makes by
     // itself (the end of playback, a recording limit) are reported as an end.
     bool commanding_ = false;

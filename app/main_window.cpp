@@ -18,6 +18,7 @@
 #include "project/project_store.h"
 #include "ui/artwork.h"
 #include "ui/clip_editor_screen.h"
+#include "ui/editor_screen.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -146,15 +147,28 @@ void MainWindow::CreateScreens() {
     env.projectFolder = [this] { return state_.project.folder; };
     env.battery = [] { return BatteryPercent(); };
     env.freeBytes = [](const std::string& folder) { return FreeDiskBytes(folder); };
+    RecorderEnv editorEnv = env;
     screens_[kRecordScreen] =
         std::make_unique<RecordWWin>(*this, *skin_, state_.screenBitmaps.first,
                                      state_.transportState, *state_.transport, std::move(env));
     ClipEditorEnv clipEnv{&state_.settings, &state_.project, area_};
     screens_[kClipEditorScreen] = std::make_unique<ClipEditorWWin>(
         *this, *skin_, state_.transportState, *state_.transport, clipEnv);
+    auto editor = std::make_unique<EditorWWin>(
+        *this, *skin_, state_.transportState, *state_.transport, std::move(editorEnv),
+        state_.project, [this] { return state_.publishing; });
+    // Edits, a new recording and the totals reach the editor's view, scroll bar and texts.
+    EditorWWin* shown = editor.get();
+    ProjectHooks& hooks = state_.project.hooks;
+    for (auto* hook : {&hooks.refreshScreens, &hooks.refreshButtons, &hooks.totalChanged}) {
+        *hook = [shown, then = *hook] {
+            shown->Refresh();
+            if (then) then();
+        };
+    }
+    screens_[kEditorScreen] = std::move(editor);
     // The screens still to be built show their pictures.
-    const std::pair<int, int> pending[] = {{kEditorScreen, kEditorPictures},
-                                           {kAboutScreen, kAboutPictures},
+    const std::pair<int, int> pending[] = {{kAboutScreen, kAboutPictures},
                                            {kProgressScreen, kProgressPictures}};
     for (const auto& [index, pictures] : pending) {
         screens_[index] = std::make_unique<PlaceholderWWin>(*this, index, skin_.get(), pictures);

@@ -210,6 +210,21 @@ bool CursorOnMarker(const ProjectState& state) {
                               state.edit.cursor);
 }
 
+std::optional<uint32_t> PreviousMarker(const EditState& edit) {
+    const auto* begin = edit.rec.markers.data();
+    const auto* at = std::lower_bound(begin, begin + edit.rec.markerCount, edit.cursor);
+    if (at == begin) return std::nullopt;
+    return *(at - 1);
+}
+
+std::optional<uint32_t> NextMarker(const EditState& edit) {
+    const auto* begin = edit.rec.markers.data();
+    const auto* end = begin + edit.rec.markerCount;
+    const auto* at = std::upper_bound(begin, end, edit.cursor);
+    if (at == end) return std::nullopt;
+    return *at;
+}
+
 void UndoRedoMarker(ProjectState& state) {
     EditState& edit = state.edit;
     if (edit.undo.type != kUndoNone) {

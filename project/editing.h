@@ -5,6 +5,7 @@
 // file at once; moved cut ends and the crop range reach it at its next save.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "project/project_state.h"
@@ -35,6 +36,9 @@ void SelectCut(ProjectState& state, int32_t index);
 void ToggleMark(ProjectState& state);
 // Whether a marker lies at the cursor ("Mark" then deletes it: "Delete marker").
 bool CursorOnMarker(const ProjectState& state);
+// The nearest marker before or after the cursor; nothing when there is none that way.
+std::optional<uint32_t> PreviousMarker(const EditState& edit);
+std::optional<uint32_t> NextMarker(const EditState& edit);
 void UndoRedoMarker(ProjectState& state);
 void UndoRedoCut(ProjectState& state);
 

@@ -112,7 +112,7 @@ class RecorderWWin : public WWin, public TransportView {
     StaticTextWin* volumeText_ = nullptr;
     StripeWin* volumeKnob_ = nullptr;
 
-    void LightState(TransportState state, bool on);
+    virtual void LightState(TransportState state, bool on);
 
   private:
     bool bound_ = false;

@@ -60,8 +60,8 @@ void VuWin::Paint(QPainter& painter) {
     }
 }
 
-RecTimeWin::RecTimeWin(WWin* owner, const Skin& skin, SkinRect units, uint32_t background)
-    : StaticTextWin(owner, skin, units, 1, background, kAlignCentre) {}
+RecTimeWin::RecTimeWin(WWin* owner, const Skin& skin, SkinRect units, uint32_t background, int font)
+    : StaticTextWin(owner, skin, units, font, background, kAlignCentre) {}
 
 RecStatusWin::RecStatusWin(WWin* owner, const Skin& skin, SkinRect units, int firstIcon)
     : Win(owner, skin, units), skin_(skin), firstIcon_(firstIcon) {}

@@ -39,7 +39,8 @@ class VuWin : public Win {
 
 class RecTimeWin : public StaticTextWin {
   public:
-    RecTimeWin(WWin* owner, const Skin& skin, SkinRect units, uint32_t background);
+    // The record screen's large time uses font 1; the editor's smaller field another.
+    RecTimeWin(WWin* owner, const Skin& skin, SkinRect units, uint32_t background, int font = 1);
 };
 
 // Shows the state icon of the current transport state.

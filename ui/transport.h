@@ -26,6 +26,15 @@ class TransportView {
     virtual void ShowTime(uint64_t ms) = 0;
     // The engine stopped by itself: the end of playback, or the recording limit.
     virtual void TransportEnded() = 0;
+    // The play position (level units) moved, by playback or by a restart.
+    virtual void ShowPosition(int32_t unit) { (void)unit; }
+};
+
+// The play positions Stop's release moves between: where the last playback started and where
+// it stopped (-1 while there is none).
+struct RememberedPositions {
+    int32_t start = -1;
+    int32_t stop = -1;
 };
 
 class TransportControl {
@@ -60,6 +69,9 @@ class TransportControl {
     virtual bool StartWinding(int direction) = 0;
     // Moves the play position to the other remembered position.
     virtual void SwapPosition() {}
+    // Moves the play position (playing or not); the view learns it through ShowPosition.
+    virtual void RestartPlaying(int32_t position) { (void)position; }
+    virtual RememberedPositions Remembered() const { return {}; }
     // With the reduced layout: the previous (-1) or next (+1) clip.
     virtual void StepClip(int delta) { (void)delta; }
 

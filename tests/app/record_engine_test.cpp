@@ -16,6 +16,7 @@
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
+#include "ui/editor_screen.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -98,6 +99,46 @@ TEST_F(RecordEngineTest, ArmRecordMarkStopMakesARecordingInTheProject) {
     loop.Advance(3000);
     EXPECT_EQ(state.transportState, TransportState::Stopped);
     EXPECT_TRUE(window->RecordScreen()->Button(TransportState::Stopped)->On());
+}
+
+TEST_F(RecordEngineTest, TheEditorsCursorIsThePlayPosition) {
+    Click(TransportState::Armed);
+    loop.Advance(300);
+    Click(TransportState::Playing);
+    loop.Advance(2500);
+    Click(TransportState::Stopped);
+    loop.Advance(200);
+    ASSERT_EQ(state.project.clips.entries.size(), 1u);
+    window->SwitchScreen(kEditorScreen);
+    auto& editor = static_cast<EditorWWin&>(*window->Screen(kEditorScreen));
+    RecGraphWin& graph = *editor.Graph();
+    const uint32_t count = state.project.edit.rec.levelCount;
+    ASSERT_GT(count, 40u);
+    // A click in the waveform moves the cursor and the engine's play position with it.
+    const QRect r = graph.Rect();
+    const int column = static_cast<int>(graph.ColumnOf(count / 3));
+    QTest::mouseClick(window->ScreenWidget(), Qt::LeftButton, {},
+                      QPoint(r.left() + column, r.center().y()));
+    const uint32_t start = state.project.edit.cursor;
+    EXPECT_EQ(graph.ColumnOf(start), column);
+    EXPECT_EQ(state.engine.engine->ReadPosition(), static_cast<int32_t>(start));
+    // Playing carries the cursor along.
+    auto press = [&](TransportState which) {
+        QTest::mouseClick(window->ScreenWidget(), Qt::LeftButton, {},
+                          editor.Button(which)->Rect().center());
+    };
+    press(TransportState::Playing);
+    loop.Advance(600);
+    EXPECT_GT(graph.Cursor(), start + 5);
+    EXPECT_EQ(graph.Cursor(), state.project.edit.cursor);
+    press(TransportState::Stopped);
+    const uint32_t stopped = state.project.edit.cursor;
+    // Stop once more goes back to where playback started, and again to where it stopped.
+    press(TransportState::Stopped);
+    EXPECT_EQ(state.project.edit.cursor, start);
+    EXPECT_EQ(graph.Cursor(), start);
+    press(TransportState::Stopped);
+    EXPECT_EQ(state.project.edit.cursor, stopped);
 }
 
 TEST_F(RecordEngineTest, ShortcutsAndKeysReachTheRecordScreen) {

@@ -1,0 +1,5 @@
+if(TARGET mora_ui)
+  add_executable(bench_editor_graph ${CMAKE_CURRENT_LIST_DIR}/editor_graph_bench.cpp)
+  target_link_libraries(bench_editor_graph PRIVATE mora_ui)
+  mora_warnings(bench_editor_graph)
+endif()
