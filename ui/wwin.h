@@ -24,6 +24,8 @@ class ScreenHost {
     virtual void InvalidateScreen() = 0;
     // Repaints a part of the screen (window pixels).
     virtual void InvalidateRect(const QRect& rect) { (void)rect, InvalidateScreen(); }
+    // Repaints the whole screen now, before a long operation blocks the window.
+    virtual void UpdateScreen() { InvalidateScreen(); }
     virtual void EnableMenuItem(int id, bool enabled) { (void)id, (void)enabled; }
     // Grays or enables the top-level menus (all of them, or only the Edit popup).
     virtual void EnableTopMenus(bool enabled) { (void)enabled; }
