@@ -49,9 +49,8 @@ class QtUi : public UiServices {
     bool ProgressCancelled() override;
     void ProgressEnd() override;
 
-    // The window that shows progress (not owned; nullptr: none). Set before the window goes.
+    // The window that shows progress (not owned; nullptr: none), cleared before it goes.
     void SetProgressView(ProgressView* view);
-    bool ProgressRunning() const { return inputFilter_ != nullptr; }
     int BusyDepth() const { return busyDepth_; }
 
   private:
