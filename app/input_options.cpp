@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/main_window.h"
-#include "app/not_built.h"
 #include "app/startup.h"
+#include "ui/about_screen.h"
 
 namespace mora {
 
@@ -55,7 +55,7 @@ void MainWindow::ShowInputOptions() {
     if (ChooseInputOption(state_.settings, dialog.EditText())) {
         ComputeAllSections(state_.inputDsp, state_.settings, state_.lastState.RecordGain);
     }
-    if (state_.currentScreen == kAboutScreen) NotBuilt("refreshing the about screen");
+    if (state_.currentScreen == kAboutScreen) AboutScreen()->RefreshAbout();
 }
 
 }  // namespace mora

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     mora::SetUi(&ui);
     int code = 0;
     {
-        mora::MoraApp mora(commandLine);
+        mora::MoraApp mora(commandLine, &ui);
         if (mora.InitInstance()) code = mora.Run();
     }
     mora::SetUi(nullptr);

@@ -16,9 +16,11 @@
 #include "platform/system_facts.h"
 #include "project/editing.h"
 #include "project/project_store.h"
+#include "ui/about_screen.h"
 #include "ui/artwork.h"
 #include "ui/clip_editor_screen.h"
 #include "ui/editor_screen.h"
+#include "ui/progress_screen.h"
 #include "ui/record_screen.h"
 
 namespace mora {
@@ -77,6 +79,30 @@ class ScreenArea : public QWidget {
 
     MainWindow& window_;
 };
+
+namespace {
+
+AboutEnv MakeAboutEnv(AppState& state) {
+    AboutEnv env;
+    env.settings = &state.settings;
+    env.projectName = [&state] { return state.project.name; };
+    // An empty folder is the program folder.
+    env.projectFolder = [&state] {
+        return state.project.folder.empty() ? ProgramDir() : state.project.folder;
+    };
+    env.projectMp2 = [&state] { return state.project.mp2; };
+    env.battery = [] { return BatteryPercent(); };
+    env.freeBytes = [](const std::string& folder) { return FreeDiskBytes(folder); };
+    env.processorLoad = [&state] {
+        return state.engine.engine ? state.engine.engine->LoadShare() : 0.0;
+    };
+    env.recordingRate = [&state] {
+        return state.transport ? state.transport->RecordingRate() : 44100u;
+    };
+    return env;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(AppState& state, EventLoop& loop) : state_(state), loop_(loop) {
     setWindowTitle("Mora Edit");
@@ -167,12 +193,8 @@ void MainWindow::CreateScreens() {
         };
     }
     screens_[kEditorScreen] = std::move(editor);
-    // The screens still to be built show their pictures.
-    const std::pair<int, int> pending[] = {{kAboutScreen, kAboutPictures},
-                                           {kProgressScreen, kProgressPictures}};
-    for (const auto& [index, pictures] : pending) {
-        screens_[index] = std::make_unique<PlaceholderWWin>(*this, index, skin_.get(), pictures);
-    }
+    screens_[kAboutScreen] = std::make_unique<AboutWWin>(*this, *skin_, MakeAboutEnv(state_));
+    screens_[kProgressScreen] = std::make_unique<ProgressWWin>(*this, *skin_);
 }
 
 MainWindow::~MainWindow() {
@@ -206,6 +228,14 @@ ClipEditorWWin* MainWindow::ClipEditor() const {
     return dynamic_cast<ClipEditorWWin*>(screens_[kClipEditorScreen].get());
 }
 
+AboutWWin* MainWindow::AboutScreen() const {
+    return static_cast<AboutWWin*>(screens_[kAboutScreen].get());
+}
+
+ProgressWWin* MainWindow::ProgressScreen() const {
+    return static_cast<ProgressWWin*>(screens_[kProgressScreen].get());
+}
+
 void MainWindow::CheckMenuItem(int id, bool checked) {
     if (QAction* item = Item(id)) item->setChecked(checked);
 }
@@ -220,6 +250,10 @@ void MainWindow::InvalidateScreen() {
 
 void MainWindow::InvalidateRect(const QRect& rect) {
     area_->update(rect);
+}
+
+void MainWindow::UpdateScreen() {
+    area_->repaint();
 }
 
 void MainWindow::EnableTopMenus(bool enabled) {
@@ -324,8 +358,61 @@ void MainWindow::Destroy() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (progressShown_) {
+        // The job runs below this call: it is cancelled, and the window closes when it ends.
+        event->ignore();
+        closePending_ = true;
+        if (ProgressWWin* progress = ProgressScreen()) progress->Cancel();
+        return;
+    }
     event->accept();
     Destroy();
+}
+
+void MainWindow::ShowProgress(const std::string& title, uint32_t total) {
+    ProgressWWin* progress = ProgressScreen();
+    if (destroyed_ || !progress) return;
+    if (!progressShown_) {
+        progressShown_ = true;
+        screenUnderEditor_ = state_.currentScreen;
+        EnableTopMenus(false);
+        SwitchScreen(kProgressScreen);
+    }
+    progress->ProgressStart(total, title);
+    if (closePending_) progress->Cancel();
+}
+
+void MainWindow::StepProgress(uint32_t steps) {
+    if (ProgressWWin* progress = ProgressScreen(); progress && progressShown_) {
+        progress->ProgressStep(steps);
+    }
+}
+
+bool MainWindow::ProgressCancelled() {
+    ProgressWWin* progress = ProgressScreen();
+    return !progress || !progressShown_ || progress->ProgressCancelled();
+}
+
+void MainWindow::EndProgress() {
+    if (!progressShown_) return;
+    progressShown_ = false;
+    if (destroyed_) return;
+    EnableTopMenus(true);
+    // A job started over the text editor gets the editor back over the screen beneath it.
+    if (state_.previousScreen == kTextEditorScreen) {
+        SwitchScreen(screenUnderEditor_);
+        OpenTextEditor();
+    } else {
+        SwitchScreen(Screen(state_.previousScreen) ? state_.previousScreen : kRecordScreen);
+    }
+    if (closePending_) {
+        closePending_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+QWidget* MainWindow::ProgressWidget() {
+    return area_;
 }
 
 }  // namespace mora

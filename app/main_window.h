@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "platform/event_loop.h"
 #include "publish/publish_job.h"
+#include "ui/qt_ui.h"
 #include "ui/skin.h"
 #include "ui/wwin.h"
 
@@ -20,11 +21,13 @@ namespace mora {
 class ScreenArea;
 class RecordWWin;
 class ClipEditorWWin;
+class AboutWWin;
+class ProgressWWin;
 
 // The timer that drives the current screen's tick while the external interface is present.
 inline constexpr int kScreenTimer = 1;
 
-class MainWindow : public QMainWindow, public ScreenHost {
+class MainWindow : public QMainWindow, public ScreenHost, public ProgressView {
   public:
     MainWindow(AppState& state, EventLoop& loop);
     ~MainWindow() override;
@@ -49,6 +52,8 @@ class MainWindow : public QMainWindow, public ScreenHost {
     RecordWWin* RecordScreen() const;
     // The clip editor screen (whether current or not).
     ClipEditorWWin* ClipEditor() const;
+    AboutWWin* AboutScreen() const;
+    ProgressWWin* ProgressScreen() const;
     const Skin& SkinOf() const { return *skin_; }
 
     // Ends the window's life: timer, screens, then asks for the end of the event loop. Runs
@@ -67,6 +72,14 @@ class MainWindow : public QMainWindow, public ScreenHost {
     void EnableMenuItem(int id, bool enabled) override { EnableItem(id, enabled); }
     void EnableTopMenus(bool enabled) override;
     void EnableEditPopup(bool enabled) override;
+    void UpdateScreen() override;
+
+    // A job's progress on the progress screen; the screen before it comes back at the end.
+    void ShowProgress(const std::string& title, uint32_t total) override;
+    void StepProgress(uint32_t steps) override;
+    bool ProgressCancelled() override;
+    void EndProgress() override;
+    QWidget* ProgressWidget() override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +101,10 @@ class MainWindow : public QMainWindow, public ScreenHost {
     std::array<std::unique_ptr<WWin>, kScreenCount> screens_;
     bool timerStarted_ = false;
     bool destroyed_ = false;
+    // A job shows its progress; a close meanwhile cancels it and waits for its end.
+    bool progressShown_ = false;
+    bool closePending_ = false;
+    int screenUnderEditor_ = kRecordScreen;
 };
 
 }  // namespace mora

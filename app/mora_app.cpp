@@ -16,8 +16,8 @@
 
 namespace mora {
 
-MoraApp::MoraApp(std::string commandLine)
-    : server_([this](const std::string& request) { OnInstanceRequest(request); }) {
+MoraApp::MoraApp(std::string commandLine, QtUi* ui)
+    : ui_(ui), server_([this](const std::string& request) { OnInstanceRequest(request); }) {
     state_.commandLine = std::move(commandLine);
 }
 
@@ -69,6 +69,7 @@ bool MoraApp::InitInstance() {
 
     window_ = std::make_unique<MainWindow>(state_, loop_);
     window_->postQuit = [] { QCoreApplication::exit(0); };
+    if (ui_) ui_->SetProgressView(window_.get());
     window_->SetClientSize(state_.clientSize);
     window_->show();
     window_->raise();
@@ -98,6 +99,7 @@ void MoraApp::Shutdown() {
         server_.Close();
         return;
     }
+    if (ui_) ui_->SetProgressView(nullptr);
     if (window_) window_->Destroy();  // keeps the text being edited
     // The screens' transport stands on the engine, and the engine on the devices.
     state_.transport.reset();

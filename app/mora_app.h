@@ -12,6 +12,7 @@
 #include "platform/ui_services.h"
 #include "ui/instance_link.h"
 #include "ui/qt_event_loop.h"
+#include "ui/qt_ui.h"
 
 namespace mora {
 
@@ -22,7 +23,8 @@ inline constexpr const char* kNoIniText =
 
 class MoraApp {
   public:
-    explicit MoraApp(std::string commandLine);
+    // `ui`, when given, shows the publish jobs' progress on the window's progress screen.
+    explicit MoraApp(std::string commandLine, QtUi* ui = nullptr);
     ~MoraApp();
 
     // False ends the program at once: another instance was brought forward, or the user
@@ -43,6 +45,7 @@ class MoraApp {
     void OnInstanceRequest(const std::string& request);
 
     AppState state_;
+    QtUi* ui_;
     QtEventLoop loop_;
     InstanceServer server_;
     std::unique_ptr<MainWindow> window_;

@@ -211,8 +211,9 @@ void ProgressScreen(Canvas& c, const Skin& skin, bool lit) {
     QPainter& p = c.P();
     const SkinRect main = skin.Rect(SkinElement::MainWindow);
     DrawFace(p, QRectF(0, 0, main.w, main.h));
-    DrawPanel(p, R(skin.Rect(SkinElement::ProgressText)).adjusted(-4, -4, 4, 4),
-              skin.Colour(SkinColour::TextBackground));
+    // The title and the percentage below it share one panel.
+    const QRectF text = R(skin.Rect(SkinElement::ProgressText));
+    DrawPanel(p, text.adjusted(-4, -4, 4, 26 + 4), skin.Colour(SkinColour::TextBackground));
     const QRectF bar = R(skin.Rect(SkinElement::ProgressBar));
     DrawPanel(p, bar, QColor(0x0e, 0x12, 0x16));
     if (lit) {

@@ -5,7 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QProgressDialog>
+#include <QPointer>
 #include <QStringList>
 
 namespace mora {
@@ -154,79 +154,96 @@ void QtUi::SetBusy(bool busy) {
 }
 
 namespace {
-// Drops pointer input for every window but the progress dialog while a job runs.
-class PointerFilter : public QObject {
+
+bool IsPointerEvent(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsKeyEvent(QEvent::Type type) {
+    return type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+           type == QEvent::ShortcutOverride || type == QEvent::Shortcut;
+}
+
+bool Inside(QObject* watched, QWidget* area) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && area && (widget == area || area->isAncestorOf(widget));
+}
+
+// While a job runs on the GUI thread, only its progress screen and the dialogs it opens take
+// input: a menu, a shortcut or a key must not start other work under it. When the job ends,
+// the pointer input that piled up is dropped, all but the releases that end a press.
+class JobInputFilter : public QObject {
   public:
-    explicit PointerFilter(QWidget* allowed) : allowed_(allowed) {}
+    explicit JobInputFilter(QWidget* progress) : progress_(progress) {}
+    void DropPiledUp() { ending_ = true; }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::Wheel: {
-                auto* widget = qobject_cast<QWidget*>(watched);
-                return !(widget && allowed_ &&
-                         (widget == allowed_ || allowed_->isAncestorOf(widget)));
-            }
-            default:
-                return false;
+        const QEvent::Type type = event->type();
+        if (!IsPointerEvent(type) && !IsKeyEvent(type)) return false;
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            if (Inside(watched, dialog)) return false;
         }
+        if (ending_) return type != QEvent::MouseButtonRelease;
+        return IsKeyEvent(type) || !Inside(watched, progress_);
     }
 
   private:
-    QWidget* allowed_;
+    QPointer<QWidget> progress_;
+    bool ending_ = false;
 };
+
 }  // namespace
 
 QtUi::QtUi() = default;
 
 QtUi::~QtUi() {
+    view_ = nullptr;  // the window may be gone already
     ProgressEnd();
 }
 
+void QtUi::SetProgressView(ProgressView* view) {
+    if (view != view_) ProgressEnd();
+    view_ = view;
+}
+
 void QtUi::ProgressStart(const std::string& caption, uint32_t range) {
-    if (!progress_) {
-        progress_ = std::make_unique<QProgressDialog>(QApplication::activeWindow());
-        progress_->setWindowTitle(QStringLiteral("Mora"));
-        progress_->setObjectName(QStringLiteral("progress"));
-        progress_->setCancelButtonText(QStringLiteral("Cancel"));
-        progress_->setMinimumDuration(0);
-        progress_->setWindowModality(Qt::ApplicationModal);
-        progress_->setAutoReset(false);
-        progress_->setAutoClose(false);
-        QObject::connect(progress_.get(), &QProgressDialog::canceled,
-                         [this] { cancelled_ = true; });
-        pointerFilter_ = std::make_unique<PointerFilter>(progress_.get());
-        qApp->installEventFilter(pointerFilter_.get());
+    if (!view_) return;
+    if (!inputFilter_) {
+        inputFilter_ = std::make_unique<JobInputFilter>(view_->ProgressWidget());
+        qApp->installEventFilter(inputFilter_.get());
     }
-    cancelled_ = false;
-    progress_->setLabelText(Q(caption).trimmed());
-    progress_->setRange(0, static_cast<int>(std::min<uint32_t>(range, INT32_MAX)));
-    progress_->setValue(0);
-    progress_->show();
-    QCoreApplication::processEvents();
+    view_->ShowProgress(caption, range);
 }
 
 void QtUi::ProgressStep(uint32_t steps) {
-    if (!progress_) return;
-    const int value = progress_->value() + static_cast<int>(steps);
-    progress_->setValue(std::min(value, progress_->maximum()));
+    if (view_ && inputFilter_) view_->StepProgress(steps);
 }
 
 bool QtUi::ProgressCancelled() {
-    QCoreApplication::processEvents();
-    return cancelled_;
+    return view_ && inputFilter_ && view_->ProgressCancelled();
 }
 
 void QtUi::ProgressEnd() {
-    if (pointerFilter_) {
-        QCoreApplication::processEvents();  // what piled up is dropped by the filter
-        qApp->removeEventFilter(pointerFilter_.get());
-        pointerFilter_.reset();
-    }
-    progress_.reset();
-    cancelled_ = false;
+    if (!inputFilter_) return;
+    static_cast<JobInputFilter*>(inputFilter_.get())->DropPiledUp();
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(inputFilter_.get());
+    inputFilter_.reset();
+    if (view_) view_->EndProgress();
 }
 
 }  // namespace mora

@@ -38,6 +38,15 @@ uint32_t RecordingSecondsLeft(uint64_t freeBytes, bool mp2, uint32_t wavRate,
     return static_cast<uint32_t>(std::min<uint64_t>(kib * 128 / divisor, UINT32_MAX));
 }
 
+std::string RecordingTimeLeftText(const Settings& settings, uint64_t freeBytes, uint32_t wavRate) {
+    const uint32_t index =
+        std::min<uint32_t>(settings.Mp2BitrateIndex, kMp2BitratesKbps.size() - 1);
+    const uint32_t seconds = RecordingSecondsLeft(freeBytes, settings.RecordMp2 != 0, wavRate,
+                                                  kMp2BitratesKbps[index] * 1000);
+    return Format("%.2dh:%.2dm max", static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60));
+}
+
 RecorderWWin::RecorderWWin(ScreenHost& host, int index, const Skin& skin, int pictures,
                            TransportState& state, TransportControl& transport, RecorderEnv env)
     : WWin(host, index, &skin, pictures),
@@ -339,12 +348,7 @@ void RecorderWWin::RefreshTimeLeft() {
     if (env_.freeBytes && env_.projectFolder) {
         free = env_.freeBytes(env_.projectFolder()).value_or(0);
     }
-    const uint32_t index =
-        std::min<uint32_t>(settings.Mp2BitrateIndex, kMp2BitratesKbps.size() - 1);
-    const uint32_t seconds = RecordingSecondsLeft(
-        free, settings.RecordMp2 != 0, transport_.RecordingRate(), kMp2BitratesKbps[index] * 1000);
-    maxTime_->SetText(Format("%.2dh:%.2dm max", static_cast<int>(seconds / 3600),
-                             static_cast<int>(seconds / 60 % 60)));
+    maxTime_->SetText(RecordingTimeLeftText(settings, free, transport_.RecordingRate()));
 }
 
 void RecorderWWin::TimerTick() {

@@ -41,6 +41,9 @@ struct RecorderEnv {
 // divided by the WAV rate / 4 or by the MP2 bitrate (bit/s) / 64.
 uint32_t RecordingSecondsLeft(uint64_t freeBytes, bool mp2, uint32_t wavRate,
                               uint32_t mp2BitsPerSecond);
+// The time-left line, "%.2dh:%.2dm max", for `freeBytes` in the recording format and MP2
+// bitrate of the settings; WAV at `wavRate`.
+std::string RecordingTimeLeftText(const Settings& settings, uint64_t freeBytes, uint32_t wavRate);
 
 class RecorderWWin : public WWin, public TransportView {
   public:

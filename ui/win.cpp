@@ -47,6 +47,12 @@ void Win::CopyFromPicture(QPainter& painter, const QRect& part, bool pressed) co
 
 void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const SkinFont& font,
                   const QColor& colour, bool centred) {
+    DrawSkinText(painter, r, text, font, colour,
+                 Qt::Alignment(centred ? Qt::AlignHCenter : Qt::AlignLeft));
+}
+
+void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const SkinFont& font,
+                  const QColor& colour, Qt::Alignment horizontal) {
     painter.save();
     painter.setClipRect(r);
     // A text a little too wide for its rectangle is narrowed rather than cut off.
@@ -58,7 +64,7 @@ void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const 
     }
     painter.setFont(shown);
     painter.setPen(colour);
-    const int flags = (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+    const int flags = (horizontal & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
     if (font.turned) {
         // Upside down in place: turned about the rectangle's centre.
         painter.translate(r.center() + QPointF(0.5, 0.5));
@@ -91,8 +97,11 @@ void StaticTextWin::Paint(QPainter& painter) {
     } else if (background_ != kTextTransparent) {
         painter.fillRect(Rect(), ColourFromValue(background_));
     }
-    DrawSkinText(painter, Rect(), QString::fromStdString(text_), skin_.Font(font_, skin_.Flipped()),
-                 skin_.Colour(SkinColour::Text), alignment_ == kAlignCentre);
+    DrawSkinText(painter, Rect(), QString::fromStdString(text_),
+                 skin_.Font(font_, skin_.Flipped() && !upright_), skin_.Colour(SkinColour::Text),
+                 Qt::Alignment(alignment_ == kAlignCentre  ? Qt::AlignHCenter
+                               : alignment_ == kAlignRight ? Qt::AlignRight
+                                                           : Qt::AlignLeft));
 }
 
 ToggleButtonWin::ToggleButtonWin(WWin* owner, const Skin& skin, SkinRect units, Callback callback,

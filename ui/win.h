@@ -68,12 +68,17 @@ class Win {
 // when the font is turned.
 void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const SkinFont& font,
                   const QColor& colour, bool centred);
+// The same with the horizontal alignment given (left, centre or right).
+void DrawSkinText(QPainter& painter, const QRect& r, const QString& text, const SkinFont& font,
+                  const QColor& colour, Qt::Alignment horizontal);
 
 // Text background markers of StaticTextWin.
 inline constexpr uint32_t kTextTransparent = 0x555555;
 inline constexpr uint32_t kTextOverPicture = 0x555556;
-// Alignment value that centres the text horizontally.
+// Alignment values that centre the text horizontally or put it against the right edge; any
+// other starts it at the left edge.
 inline constexpr int kAlignCentre = 6;
+inline constexpr int kAlignRight = 2;
 
 class StaticTextWin : public Win {
   public:
@@ -81,6 +86,8 @@ class StaticTextWin : public Win {
                   int alignment);
     void SetText(const std::string& text);
     const std::string& Text() const { return text_; }
+    // Keeps the text upright on a flipped skin: only the record screen's elements turn.
+    void KeepUpright() { upright_ = true; }
     void Paint(QPainter& painter) override;
 
   protected:
@@ -89,6 +96,7 @@ class StaticTextWin : public Win {
     int font_;
     uint32_t background_;
     int alignment_;
+    bool upright_ = false;
 };
 
 class ToggleButtonWin : public Win {

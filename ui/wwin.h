@@ -24,6 +24,8 @@ class ScreenHost {
     virtual void InvalidateScreen() = 0;
     // Repaints a part of the screen (window pixels).
     virtual void InvalidateRect(const QRect& rect) { (void)rect, InvalidateScreen(); }
+    // Repaints the whole screen now, before a long operation blocks the window.
+    virtual void UpdateScreen() { InvalidateScreen(); }
     virtual void EnableMenuItem(int id, bool enabled) { (void)id, (void)enabled; }
     // Grays or enables the top-level menus (all of them, or only the Edit popup).
     virtual void EnableTopMenus(bool enabled) { (void)enabled; }
@@ -73,12 +75,6 @@ class WWin : public Win {
     bool active_ = false;
     int pictures_;
     std::vector<std::unique_ptr<Win>> children_;
-};
-
-// A screen that is not built yet: it shows its pictures and nothing else.
-class PlaceholderWWin : public WWin {
-  public:
-    using WWin::WWin;
 };
 
 // The left-button routing from the main window to the current screen.

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
+#include "ui/progress_screen.h"
 
 namespace mora {
 namespace {
@@ -239,6 +241,50 @@ TEST_F(MainWindowTest, InputOptionsChooseAProfileByItsExactText) {
     // The input filters follow at once, not only at the next start.
     EXPECT_TRUE(state.inputDsp.eqOn);
     EXPECT_EQ(state.inputDsp.multiplier, GainMultiplier(6));
+}
+
+// Publishing blocks the window; its progress screen still takes a press on Cancel between
+// blocks, and the screen the reporter left comes back at the end.
+TEST_F(MainWindowTest, AJobsProgressScreenTakesCancelAndGivesTheScreenBack) {
+    MainWindow& w = Make();
+    w.Command(cmd::About);
+    QtUi ui;
+    ui.SetProgressView(&w);
+    ui.ProgressStart("  Publishing audio...  ", 50);
+    EXPECT_EQ(state.currentScreen, kProgressScreen);
+    QWidget* area = w.ScreenWidget();
+    const QPoint at = w.ProgressScreen()->CancelButton()->Rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            area, new QMouseEvent(type, at, area->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                                  Qt::NoModifier));
+    }
+    bool cancelled = false;
+    for (int block = 0; block < 50 && !cancelled; ++block) {
+        ui.ProgressStep();
+        cancelled = ui.ProgressCancelled();
+    }
+    EXPECT_TRUE(cancelled);
+    ui.ProgressEnd();
+    EXPECT_EQ(state.currentScreen, kAboutScreen);
+    EXPECT_TRUE(w.Screen(kAboutScreen)->IsActive());
+    ui.SetProgressView(nullptr);
+}
+
+// Closing the window under a running job would pull the screens from under it: the job is
+// cancelled and the window closes once it has ended.
+TEST_F(MainWindowTest, ClosingDuringAJobCancelsItAndClosesAfterIt) {
+    MainWindow& w = Make();
+    QtUi ui;
+    ui.SetProgressView(&w);
+    ui.ProgressStart("  Connecting...  ", 1);
+    w.close();
+    EXPECT_TRUE(ui.ProgressCancelled());
+    EXPECT_FALSE(state.quitting);
+    ui.ProgressEnd();
+    ui.SetProgressView(nullptr);
+    EXPECT_TRUE(test::PumpUntil([&] { return quitRequests == 1; }));
+    EXPECT_TRUE(state.quitting);
 }
 
 // The whole start-up in this process, with a scripted user.
