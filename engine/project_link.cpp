@@ -26,6 +26,10 @@ void ProjectLink::SaveProject() {
 }
 
 std::string ProjectLink::SelectNextRecording() {
+    if (state_.clips.singleClip) {
+        selectAfterPlayback_ = true;
+        return {};
+    }
     if (SelectNext(state_) == NextClip::Stop) return {};
     return state_.recording.audioPath;
 }
@@ -33,6 +37,10 @@ std::string ProjectLink::SelectNextRecording() {
 void ProjectLink::EngineBusy(bool recording, bool playing) {
     state_.activity.recording = recording;
     state_.activity.playing = playing;
+    if (!playing && selectAfterPlayback_) {
+        selectAfterPlayback_ = false;
+        SelectNext(state_);
+    }
 }
 
 }  // namespace mora

@@ -23,6 +23,9 @@ class ProjectLink : public EngineProject {
 
   private:
     ProjectState& state_;
+    // A single clip played to its end: the next row is selected once the last buffers are
+    // back, so their positions do not move the new clip's cursor.
+    bool selectAfterPlayback_ = false;
 };
 
 }  // namespace mora
