@@ -1,6 +1,11 @@
 #include "audio/level_meter.h"
 
+#include <algorithm>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace mora {
 
@@ -36,11 +41,28 @@ uint8_t BufferLevel(const LevelTables& tables, const uint8_t* data, uint32_t len
             if (upper > peak) peak = upper;
         }
     } else {
-        for (uint32_t i = 0; i + 2 <= length; i += 2) {
-            int32_t s = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
-            if (s < 0) s = -s;
-            if (s > peak) peak = s;
+        // The extremes in 16 bits first, eight samples at a time where the vector unit can.
+        int16_t lo = 0, hi = 0;
+        uint32_t i = 0;
+#if defined(__SSE2__)
+        __m128i vlo = _mm_setzero_si128(), vhi = _mm_setzero_si128();
+        for (; i + 16 <= length; i += 16) {
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            vlo = _mm_min_epi16(vlo, s);
+            vhi = _mm_max_epi16(vhi, s);
         }
+        alignas(16) std::array<int16_t, 8> los{}, his{};
+        _mm_store_si128(reinterpret_cast<__m128i*>(los.data()), vlo);
+        _mm_store_si128(reinterpret_cast<__m128i*>(his.data()), vhi);
+        lo = *std::min_element(los.begin(), los.end());
+        hi = *std::max_element(his.begin(), his.end());
+#endif
+        for (; i + 2 <= length; i += 2) {
+            const auto s = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
+            lo = std::min(lo, s);
+            hi = std::max(hi, s);
+        }
+        peak = std::max<int32_t>(hi, -int32_t{lo});
     }
     // -32768 has no positive 16-bit counterpart; it reads as full scale like 32767.
     if (peak > 32767) peak = 32767;

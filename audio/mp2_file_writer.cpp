@@ -1,5 +1,8 @@
 #include "audio/mp2_file_writer.h"
 
+#include <bit>
+#include <cstring>
+
 #include "stream/report.h"
 
 namespace mora {
@@ -25,6 +28,10 @@ void JStreamWrMP2File::Put(const uint8_t* data, uint32_t count) {
 void ToPcm16(const uint8_t* pcm, uint32_t bytes, int sampleBits, std::vector<int16_t>& out) {
     const uint32_t width = sampleBits == 24 ? 3 : 2;
     out.resize(bytes / width);
+    if (width == 2 && std::endian::native == std::endian::little) {
+        std::memcpy(out.data(), pcm, out.size() * 2);
+        return;
+    }
     for (size_t i = 0; i < out.size(); ++i) {
         // 24-bit samples keep their upper 16 bits.
         const uint8_t* s = pcm + i * width + (width - 2);

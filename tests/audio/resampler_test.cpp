@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <numeric>
@@ -70,6 +72,36 @@ TEST(Resampler, KeepsTheFrequencyAndLevelOfASine) {
         best = std::max(best, dot / norm);
     }
     EXPECT_NEAR(best, amplitude, amplitude * 0.01);
+}
+
+TEST(Resampler, EachProductIsShiftedBeforeTheSumEvenAtFullScale) {
+    // Left: full-scale alternation, then noise; right: its complement. Both against the sum
+    // written out.
+    std::array<std::vector<int16_t>, 2> in{std::vector<int16_t>(1216), std::vector<int16_t>(1216)};
+    std::vector<int16_t> interleaved;
+    uint32_t seed = 1;
+    for (size_t i = 0; i < in[0].size(); ++i) {
+        seed = seed * 1103515245 + 12345;
+        in[0][i] = i < 300 ? static_cast<int16_t>(i % 2 ? -32768 : 32767)
+                           : static_cast<int16_t>(seed >> 16);
+        in[1][i] = static_cast<int16_t>(~in[0][i]);
+        interleaved.insert(interleaved.end(), {in[0][i], in[1][i]});
+    }
+    Resampler r;
+    r.Reset(44100);
+    std::array<std::vector<int16_t>, 2> out{std::vector<int16_t>(1152), std::vector<int16_t>(1152)};
+    r.Run(interleaved.data(), 1200, 2, out[0].data(), out[1].data(), 1152);
+    const auto& table = ResamplerCoefficients();
+    uint32_t acc = 0, n = 0;
+    for (size_t i = 0; i < 1152; ++i) {
+        for (size_t c = 0; c < 2; ++c) {
+            int32_t sum = 0;
+            for (size_t t = 0; t < 16; ++t)
+                sum += (in[c][n + t] * table[(48000 - acc) / 100][t]) >> 4;
+            ASSERT_EQ(out[c][i], std::clamp(sum >> 11, -32768, 32767)) << c << " " << i;
+        }
+        for (acc += 44100; acc >= 48000; acc -= 48000) ++n;
+    }
 }
 
 }  // namespace
