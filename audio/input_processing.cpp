@@ -52,26 +52,210 @@ inline int32_t RunSection(const EqSection& section, std::array<int32_t, 2>& w, i
     return v;
 }
 
-// The three sections written out, so that their coefficients and state stay in registers.
 inline int32_t RunSections(const std::array<EqSection, kEqBandCount>& sections, ChannelState& st,
                            int32_t v) {
-    static_assert(kEqBandCount == 3);
-    v = RunSection(sections[0], st.w[0], v);
-    v = RunSection(sections[1], st.w[1], v);
-    return RunSection(sections[2], st.w[2], v);
+    for (int band = 0; band < kEqBandCount; ++band) v = RunSection(sections[band], st.w[band], v);
+    return v;
 }
 
-// DC removal, equaliser and gain for one sample at p (16-bit little-endian), in place.
-inline void ProcessSample(const std::array<EqSection, kEqBandCount>& sections, bool eqOn,
-                          int64_t multiplier, ChannelState& st, uint8_t* p) {
-    const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
-    const int32_t d = x - (st.dc >> 10);
-    st.dc += d;
-    const int64_t y =
-        eqOn ? (multiplier * RunSections(sections, st, d * 4)) >> 10 : (multiplier * d) >> 8;
-    const uint16_t out = static_cast<uint16_t>(Clip(y));
+inline uint32_t ReadSample(const uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
+
+inline void WriteSample(uint8_t* p, int16_t value) {
+    const auto out = static_cast<uint16_t>(value);
     p[0] = static_cast<uint8_t>(out & 0xff);
     p[1] = static_cast<uint8_t>(out >> 8);
+}
+
+// Samples [from, to) one at a time, every value saturated: exact for any coefficients and state.
+// In stereo the even samples are left ones.
+template <bool RemoveDc>
+void ProcessExact(const InputDsp& dsp, std::array<ChannelState, 2>& state, uint8_t* data,
+                  uint32_t from, uint32_t to) {
+    const bool stereo = dsp.channels == 2;
+    const int64_t multiplier = dsp.multiplier;
+    for (uint32_t i = from; i < to; ++i) {
+        uint8_t* p = data + 2 * i;
+        ChannelState& st = state[stereo ? (i & 1) : 0];
+        int32_t d = static_cast<int16_t>(ReadSample(p));
+        if (RemoveDc) {
+            d -= st.dc >> 10;
+            st.dc += d;
+        }
+        const int64_t y = dsp.eqOn ? (multiplier * RunSections(dsp.sections, st, d * 4)) >> 10
+                                   : (multiplier * d) >> 8;
+        WriteSample(p, Clip(y));
+    }
+}
+
+// The fast equaliser runs only the sections that change the signal, shares the product that
+// a1 and -b1 have in common (equal but for the sign in every computed section) and does not
+// saturate. It is exact whenever saturation would change nothing: every intermediate value w of
+// a chunk (and of the state it starts from) lies within +-2^boundBits, small enough that a
+// section's output cannot leave 32 bits either. A chunk that strays outside is done again
+// exactly from its saved input and state.
+struct FastSection {
+    int64_t negB1, negB2, a0, a2;
+};
+
+struct FastPlan {
+    std::array<FastSection, kEqBandCount> sections;
+    std::array<int, kEqBandCount> bands;  // the band each fast section stands for
+    int count = 0;
+    int boundBits = 0;
+};
+
+bool IsPassThrough(const EqSection& section) {
+    return section.c == EqSection{}.c;
+}
+
+// False when some section's a1 is not -(-b1), which the fast path relies on.
+bool MakeFastPlan(const InputDsp& dsp, FastPlan& plan) {
+    int64_t sumA = 0;
+    for (int band = 0; band < kEqBandCount; ++band) {
+        const auto& c = dsp.sections[band].c;
+        if (IsPassThrough(dsp.sections[band])) continue;
+        if (int64_t{c[EqSection::A1]} != -int64_t{c[EqSection::NegB1]}) return false;
+        plan.sections[plan.count] = {c[EqSection::NegB1], c[EqSection::NegB2], c[EqSection::A0],
+                                     c[EqSection::A2]};
+        plan.bands[plan.count++] = band;
+        sumA = std::max(sumA, std::abs(int64_t{c[EqSection::A0]}) +
+                                  std::abs(int64_t{c[EqSection::A1]}) +
+                                  std::abs(int64_t{c[EqSection::A2]}));
+    }
+    // |trunc(a0 w / 2^28) + trunc(a1 w1 / 2^28) + trunc(a2 w2 / 2^28)| <= sumA * 2^(bits - 28).
+    const int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} << 28;
+    plan.boundBits = 30;
+    while (plan.boundBits > 0 && (sumA << plan.boundBits) > limit) --plan.boundBits;
+    return true;
+}
+
+// Wrapping arithmetic: values are only kept when they stayed in range, but the ones computed
+// after a value left it must not be undefined.
+inline int64_t Mul(int64_t a, int64_t b) {
+    return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+}
+inline int64_t Add(int64_t a, int64_t b) {
+    return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+}
+
+struct FastState {
+    int32_t dc;
+    std::array<std::array<int64_t, 2>, kEqBandCount> w;  // w1, w2 of each fast section
+};
+
+// `frames` frames of `Channels` samples, in place. False (and the samples partly changed) when
+// a value left the bound; `st` is then to be discarded.
+template <int N, int Channels, bool RemoveDc>
+bool FastChunk(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
+               uint8_t* data, uint32_t frames) {
+    const uint64_t offset = uint64_t{1} << plan.boundBits;
+    uint64_t seen = 0;  // every w + 2^boundBits, or-ed: below 2^(boundBits + 1) while in range
+    for (int ch = 0; ch < Channels; ++ch)
+        for (int k = 0; k < N; ++k) seen |= (st[ch].w[k][0] + offset) | (st[ch].w[k][1] + offset);
+    std::array<FastState, Channels> s;
+    for (int ch = 0; ch < Channels; ++ch) s[ch] = st[ch];
+    for (uint32_t f = 0; f < frames; ++f) {
+#pragma GCC unroll 2
+        for (int ch = 0; ch < Channels; ++ch) {
+            uint8_t* p = data + 2 * (f * Channels + ch);
+            int32_t d = static_cast<int16_t>(ReadSample(p));
+            if (RemoveDc) {
+                d -= s[ch].dc >> 10;
+                s[ch].dc += d;
+            }
+            int64_t v = d * 4;
+#pragma GCC unroll 3
+            for (int k = 0; k < N; ++k) {
+                const FastSection& c = plan.sections[k];
+                auto& w = s[ch].w[k];
+                const int64_t p1 = Mul(c.negB1, w[0]) / kQ28One;
+                const int64_t x = Add(Add(v, p1), Mul(c.negB2, w[1]) / kQ28One);
+                seen |= static_cast<uint64_t>(x) + offset;
+                v = Add(Add(Mul(c.a0, x) / kQ28One, -p1), Mul(c.a2, w[1]) / kQ28One);
+                w[1] = w[0];
+                w[0] = x;
+            }
+            WriteSample(p, Clip(Mul(multiplier, v) >> 10));
+        }
+    }
+    for (int ch = 0; ch < Channels; ++ch) st[ch] = s[ch];
+    return (seen >> (plan.boundBits + 1)) == 0;
+}
+
+template <int N, int Channels, bool RemoveDc>
+uint32_t FastFrames(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
+                    uint8_t* data, uint32_t frames) {
+    constexpr uint32_t kChunkFrames = 128;
+    std::array<uint8_t, kChunkFrames * Channels * 2> saved;
+    uint32_t done = 0;
+    while (done < frames) {
+        const uint32_t n = std::min(frames - done, kChunkFrames);
+        uint8_t* chunk = data + 2 * Channels * done;
+        const size_t bytes = 2 * Channels * n;
+        std::copy_n(chunk, bytes, saved.begin());
+        std::array<FastState, 2> trial = st;
+        if (!FastChunk<N, Channels, RemoveDc>(plan, multiplier, trial, chunk, n)) {
+            std::copy_n(saved.begin(), bytes, chunk);
+            break;
+        }
+        st = trial;
+        done += n;
+    }
+    return done;
+}
+
+template <int Channels, bool RemoveDc>
+uint32_t FastFramesFor(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
+                       uint8_t* data, uint32_t frames) {
+    switch (plan.count) {
+        case 0:
+            return FastFrames<0, Channels, RemoveDc>(plan, multiplier, st, data, frames);
+        case 1:
+            return FastFrames<1, Channels, RemoveDc>(plan, multiplier, st, data, frames);
+        case 2:
+            return FastFrames<2, Channels, RemoveDc>(plan, multiplier, st, data, frames);
+        default:
+            return FastFrames<3, Channels, RemoveDc>(plan, multiplier, st, data, frames);
+    }
+}
+
+// The equaliser over a buffer: fast where it is exact, the rest one sample at a time. A section
+// left out of the fast path still needs its state (the last two values it saw) should its
+// coefficients change, so the last two frames always go the exact way.
+template <bool RemoveDc>
+void Equalise(InputDsp& dsp, uint8_t* data, uint32_t length) {
+    std::array<ChannelState, 2> state{ChannelState{dsp.dc[0], dsp.w[0]},
+                                      ChannelState{dsp.dc[1], dsp.w[1]}};
+    const uint32_t count = length / 2;
+    const int channels = dsp.channels == 2 ? 2 : 1;
+    uint32_t exactFrom = 0;
+    FastPlan plan;
+    if (dsp.eqOn && MakeFastPlan(dsp, plan)) {
+        const uint32_t frames = count / channels;
+        const uint32_t fastFrames = frames - std::min<uint32_t>(frames, 2);
+        std::array<FastState, 2> fast;
+        for (int ch = 0; ch < 2; ++ch) {
+            fast[ch].dc = state[ch].dc;
+            for (int k = 0; k < plan.count; ++k)
+                fast[ch].w[k] = {state[ch].w[plan.bands[k]][0], state[ch].w[plan.bands[k]][1]};
+        }
+        const int64_t m = dsp.multiplier;
+        const uint32_t done = channels == 2
+                                  ? FastFramesFor<2, RemoveDc>(plan, m, fast, data, fastFrames)
+                                  : FastFramesFor<1, RemoveDc>(plan, m, fast, data, fastFrames);
+        for (int ch = 0; ch < 2; ++ch) {
+            state[ch].dc = fast[ch].dc;
+            for (int k = 0; k < plan.count; ++k)
+                for (int j = 0; j < 2; ++j)
+                    state[ch].w[plan.bands[k]][j] = static_cast<int32_t>(fast[ch].w[k][j]);
+        }
+        exactFrom = done * channels;
+    }
+    ProcessExact<RemoveDc>(dsp, state, data, exactFrom, count);
+    if (RemoveDc) dsp.dc = {state[0].dc, state[1].dc};
+    dsp.w = {state[0].w, state[1].w};
 }
 
 }  // namespace
@@ -123,42 +307,11 @@ void ResetInputState(InputDsp& dsp) {
 }
 
 void ProcessInputBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
-    const bool stereo = dsp.channels == 2;
-    const uint32_t count = length / 2;
-    const int64_t multiplier = dsp.multiplier;
-    const bool eqOn = dsp.eqOn;
-    const std::array<EqSection, kEqBandCount> sections = dsp.sections;
-    ChannelState left{dsp.dc[0], dsp.w[0]};
-    ChannelState right{dsp.dc[1], dsp.w[1]};
-    uint32_t i = 0;
-    if (stereo) {
-        for (; i + 1 < count; i += 2) {
-            ProcessSample(sections, eqOn, multiplier, left, data + 2 * i);
-            ProcessSample(sections, eqOn, multiplier, right, data + 2 * i + 2);
-        }
-    }
-    // Mono, or a stereo buffer's odd last sample, which is a left one.
-    for (; i < count; ++i) ProcessSample(sections, eqOn, multiplier, left, data + 2 * i);
-    dsp.dc = {left.dc, right.dc};
-    dsp.w = {left.w, right.w};
+    Equalise<true>(dsp, data, length);
 }
 
 void EqualiseBuffer(InputDsp& dsp, uint8_t* data, uint32_t length) {
-    if (!dsp.eqOn) return;
-    const bool stereo = dsp.channels == 2;
-    const int64_t multiplier = dsp.multiplier;
-    std::array<ChannelState, 2> state{ChannelState{dsp.dc[0], dsp.w[0]},
-                                      ChannelState{dsp.dc[1], dsp.w[1]}};
-    for (uint32_t i = 0; i < length / 2; ++i) {
-        uint8_t* p = data + 2 * i;
-        const int32_t x = static_cast<int16_t>(p[0] | (p[1] << 8));
-        ChannelState& st = state[stereo ? (i & 1) : 0];
-        const int64_t y = (multiplier * RunSections(dsp.sections, st, x * 4)) >> 10;
-        const uint16_t out = static_cast<uint16_t>(Clip(y));
-        p[0] = static_cast<uint8_t>(out & 0xff);
-        p[1] = static_cast<uint8_t>(out >> 8);
-    }
-    dsp.w = {state[0].w, state[1].w};
+    if (dsp.eqOn) Equalise<false>(dsp, data, length);
 }
 
 void GainStep(InputDsp& dsp, const Settings& settings, uint32_t& recordGain, int delta) {
