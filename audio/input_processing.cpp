@@ -221,7 +221,25 @@ uint32_t FastFramesFor(const FastPlan& plan, int64_t multiplier, std::array<Fast
     }
 }
 
-// The equaliser over a buffer: fast where it is exact, the rest one sample at a time. A section
+// DC removal and gain without the equaliser, over whole frames.
+template <int Channels>
+void RemoveDcWithGain(std::array<ChannelState, 2>& state, int64_t multiplier, uint8_t* data,
+                      uint32_t frames) {
+    std::array<int32_t, Channels> dc;
+    for (int ch = 0; ch < Channels; ++ch) dc[ch] = state[ch].dc;
+    for (uint32_t f = 0; f < frames; ++f) {
+#pragma GCC unroll 2
+        for (int ch = 0; ch < Channels; ++ch) {
+            uint8_t* p = data + 2 * (f * Channels + ch);
+            const int32_t d = static_cast<int16_t>(ReadSample(p)) - (dc[ch] >> 10);
+            dc[ch] += d;
+            WriteSample(p, Clip((multiplier * d) >> 8));
+        }
+    }
+    for (int ch = 0; ch < Channels; ++ch) state[ch].dc = dc[ch];
+}
+
+// The processing of a buffer: fast where it is exact, the rest one sample at a time. A section
 // left out of the fast path still needs its state (the last two values it saw) should its
 // coefficients change, so the last two frames always go the exact way.
 template <bool RemoveDc>
@@ -232,7 +250,14 @@ void Equalise(InputDsp& dsp, uint8_t* data, uint32_t length) {
     const int channels = dsp.channels == 2 ? 2 : 1;
     uint32_t exactFrom = 0;
     FastPlan plan;
-    if (dsp.eqOn && MakeFastPlan(dsp, plan)) {
+    if (RemoveDc && !dsp.eqOn) {
+        const uint32_t frames = count / channels;
+        if (channels == 2)
+            RemoveDcWithGain<2>(state, dsp.multiplier, data, frames);
+        else
+            RemoveDcWithGain<1>(state, dsp.multiplier, data, frames);
+        exactFrom = frames * channels;
+    } else if (dsp.eqOn && MakeFastPlan(dsp, plan)) {
         const uint32_t frames = count / channels;
         const uint32_t fastFrames = frames - std::min<uint32_t>(frames, 2);
         std::array<FastState, 2> fast;

@@ -196,6 +196,11 @@ TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
         EqSettings({5000, 60, 20, 0}, {1000, -30, 20, 1}, {250, 40, 7, 0}),
         EqSettings({15000, 120, 20, 1}, {1000, -30, 5, 0}, {60, 400, 100, 1}),
         EqSettings({5000, 60, 20, 0}, {1000, -30, 20, 0}, {250, 40, 7, 0}),
+        [] {
+            Settings off;
+            off.EqOn = 0;
+            return off;
+        }(),
     };
     uint32_t seed = 1;
     for (int channels : {1, 2}) {
@@ -204,7 +209,7 @@ TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
             dsp.channels = channels;
             Reference ref;
             for (int round = 0; round < 24; ++round) {
-                ComputeAllSections(dsp, settings[round % 4], round % 3 == 0 ? 40 : 6);
+                ComputeAllSections(dsp, settings[round % 5], round % 3 == 0 ? 40 : 6);
                 ref.dsp = dsp;
                 Samples in(round % 5 == 4 ? 1 : 300 + 701 * (round % 3));
                 for (size_t i = 0; i < in.size(); ++i) {
