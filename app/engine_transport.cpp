@@ -127,14 +127,16 @@ int EngineTransport::InsertMarker() {
 
 bool EngineTransport::CanPlay() {
     const ProjectState& project = state_.project;
-    return project.reader && !engine_.InputRunning() &&
-           engine_.ReadPosition() < static_cast<int32_t>(engine_.PlayEnd());
+    return project.reader && !engine_.InputRunning() && project.edit.cursor < engine_.PlayEnd();
 }
 
 bool EngineTransport::StartPlaying() {
     Commanding c(commanding_);
     if (engine_.Playing()) engine_.StopPlaying();
     engine_.SetTransport(kPlaying);
+    // The clip list and "Open clip" move the cursor without the engine: play from the cursor.
+    const auto cursor = static_cast<int32_t>(state_.project.edit.cursor);
+    if (engine_.ReadPosition() != cursor) engine_.RestartPlaying(cursor);
     remembered_.start = engine_.ReadPosition();
     StepVolume(0);
     if (engine_.StartPlaying(state_.project.format.channels) == 0) return true;

@@ -139,6 +139,13 @@ TEST_F(RecordEngineTest, TheEditorsCursorIsThePlayPosition) {
     EXPECT_EQ(graph.Cursor(), start);
     press(TransportState::Stopped);
     EXPECT_EQ(state.project.edit.cursor, stopped);
+    // A row chosen in the clip list moves the cursor alone; Play starts there.
+    state.project.edit.cursor = 10;
+    press(TransportState::Playing);
+    loop.Advance(300);
+    press(TransportState::Stopped);
+    press(TransportState::Stopped);
+    EXPECT_EQ(state.project.edit.cursor, 10u);
 }
 
 TEST_F(RecordEngineTest, ShortcutsAndKeysReachTheRecordScreen) {
