@@ -40,6 +40,7 @@ void ProgressWWin::Activate() {
 
 void ProgressWWin::Restart() {
     cancelRequested_ = false;
+    cancel_->Reset();
     done_ = 0;
     shownPercent_ = -1;
     bar_->SetFilled(total_ == 0 ? bar_->Rect().width() : 0);

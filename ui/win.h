@@ -119,6 +119,8 @@ class PushButtonWin : public Win {
   public:
     PushButtonWin(WWin* owner, const Skin& skin, SkinRect units, std::function<void()> callback);
     bool Down() const { return down_; }
+    // Shows the button up again when its release never came (the screen went meanwhile).
+    void Reset() { down_ = false; }
     void Paint(QPainter& painter) override;
     void Press(PointerState& pointer) override;
     void Release(PointerState& pointer) override;
