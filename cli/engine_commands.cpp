@@ -151,6 +151,13 @@ bool OpenProject(CliEngine& cli, const std::string& path, bool mustExist, const 
         std::fprintf(stderr, "mora-cli %s: %s does not exist\n", command, path.c_str());
         return false;
     }
+    // A new project needs its folder: without it the recorder would only find no room.
+    if (struct stat st{};
+        !folder.empty() && (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+        std::fprintf(stderr, "mora-cli %s: the folder %s does not exist\n", command,
+                     folder.c_str());
+        return false;
+    }
     TakeFormatFromSettings(cli.project, cli.settings);
     StartNewProject(cli.project, cli.settings, path);
     return true;

@@ -53,6 +53,11 @@ TEST_F(CliEngineTest, RecordsIntoTheProjectAndPlaysWhatWasRecorded) {
     ASSERT_EQ(heard.size(), recorded.size() + 256);  // and the closing buffer's silence
     heard.resize(recorded.size());
     EXPECT_EQ(heard, recorded);
+
+    // A new project in a missing folder is named as such, not as a full medium.
+    r = RunCli({"record", dir.File("gone/Flood.mpr"), "--seconds", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
 }
 
 TEST_F(CliEngineTest, ARecordingKilledMidWayIsRecoveredByTheNextStart) {
