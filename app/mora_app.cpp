@@ -1,6 +1,7 @@
 #include "app/mora_app.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QScreen>
 
 #include <cstdlib>
@@ -101,6 +102,7 @@ void MoraApp::Shutdown() {
     }
     if (ui_) ui_->SetProgressView(nullptr);
     if (window_) window_->Destroy();  // keeps the text being edited
+    FinishRecording();
     // The screens' transport stands on the engine, and the engine on the devices.
     state_.transport.reset();
     StopEngine(state_.engine);
@@ -113,6 +115,16 @@ void MoraApp::Shutdown() {
     NotBuilt("releasing publishing objects");
     // Last: an instance that asked this one to close waits for the link to go.
     server_.Close();
+}
+
+void MoraApp::FinishRecording() {
+    // Closing while recording: the window stopped the input, and the recording joins the
+    // project when its last buffers are back, which needs the loop a moment longer.
+    Engine* engine = state_.engine.engine.get();
+    if (!engine) return;
+    QDeadlineTimer deadline(3000);
+    while ((engine->Saving() || engine->SavingRequested()) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 void MoraApp::OnInstanceRequest(const std::string& request) {

@@ -43,6 +43,7 @@ class MoraApp {
 
   private:
     void OnInstanceRequest(const std::string& request);
+    void FinishRecording();
 
     AppState state_;
     QtUi* ui_;

@@ -17,6 +17,7 @@
 #include "app/menus.h"
 #include "app/mora_app.h"
 #include "platform/program_dir.h"
+#include "platform/riff.h"
 #include "project/project_file.h"
 #include "settings/ini_store.h"
 #include "stream/jstream_file.h"
@@ -24,6 +25,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
 #include "ui/progress_screen.h"
+#include "ui/record_screen.h"
 
 namespace mora {
 namespace {
@@ -340,6 +342,35 @@ TEST_F(StartupTest, OkGoesOnWithDefaultsAndShutdownSavesTheLastState) {
     ASSERT_TRUE(LoadLastState(last, settings, home.File("MoraSet.sup")));
     EXPECT_EQ(last.LastProjectFolder, home.File("news/"));
     EXPECT_EQ(last.LastProjectName, "Flood");
+}
+
+// Closing the program while it records keeps the recording whole and in the project.
+TEST_F(StartupTest, ShutdownWhileRecordingFinishesTheRecording) {
+    ASSERT_TRUE(SaveSettings(Settings{}, home.File("MoraIni.sup")));
+    const std::vector<int16_t> tone(44100 * 4, 3000);
+    const auto header = PcmWavHeader(1, 44100, 16, static_cast<uint32_t>(tone.size() * 2));
+    std::FILE* in = std::fopen(home.File("in.wav").c_str(), "wb");
+    ASSERT_NE(in, nullptr);
+    std::fwrite(header.data(), 1, header.size(), in);
+    std::fwrite(tone.data(), 2, tone.size(), in);
+    std::fclose(in);
+    qputenv("MORA_AUDIO", QByteArray::fromStdString("file:" + home.File("in.wav") + ","));
+    MoraApp app(home.File("Flood.mpr"));
+    ASSERT_TRUE(app.InitInstance());
+    RecordWWin& record = *app.Window()->RecordScreen();
+    record.PressButton(TransportState::Armed);
+    record.PressButton(TransportState::Playing);
+    ASSERT_EQ(app.State().transportState, TransportState::Recording);
+    EXPECT_FALSE(test::PumpUntil([] { return false; }, 1500));
+    app.Shutdown();
+    qputenv("MORA_AUDIO", "null");
+    JStreamFile file(home.File("Flood.mpr"), true);
+    ProjectFileData data;
+    ASSERT_EQ(ReadProjectFile(file, data), ProjectFileStatus::Ok);
+    ASSERT_EQ(data.clips.size(), 1u);
+    RecordingEdit edit;
+    ASSERT_TRUE(LoadVuFile(edit, home.File("Flood00.jvu")));
+    EXPECT_GE(edit.levelCount, 20u);
 }
 
 TEST_F(StartupTest, WithSettingsPresentNothingIsAskedAndLiteLayoutGivesTheReducedMenu) {
