@@ -1,6 +1,7 @@
 #include "engine/project_link.h"
 
 #include "project/clip_list.h"
+#include "project/current_recording.h"
 #include "project/project_store.h"
 
 namespace mora {
@@ -35,6 +36,9 @@ std::string ProjectLink::SelectNextRecording() {
 }
 
 void ProjectLink::EngineBusy(bool recording, bool playing) {
+    // The recorder fills the edit state with the new recording's levels: the one shown until
+    // now keeps its edits.
+    if (recording) KeepUnsavedEdits(state_);
     state_.activity.recording = recording;
     state_.activity.playing = playing;
     if (!playing && selectAfterPlayback_) {

@@ -141,6 +141,7 @@ uint32_t RecomputeTotal(ProjectState& state) {
 bool SelectClip(ProjectState& state, int32_t index) {
     ClipList& list = state.clips;
     if (!ValidIndex(list, index)) return false;
+    KeepUnsavedEdits(state);
     list.current = index;
     state.selectedClip = index;
     const ClipEntry& entry = list.entries[index];

@@ -52,10 +52,18 @@ void ClearCurrentRecording(ProjectState& state) {
     rec.markerCount = rec.cutCount = 0;
     state.edit.cursor = 0;
     state.edit.selectedCut = -1;
+    state.edit.unsaved = false;
+}
+
+void KeepUnsavedEdits(ProjectState& state) {
+    if (state.edit.unsaved && state.edit.rec.levelCount > 0 && Exists(state.recording.audioPath))
+        SaveVuFile(state.edit.rec, state.recording.levelPath);
+    state.edit.unsaved = false;
 }
 
 bool OpenCurrentRecording(ProjectState& state) {
     EditState& edit = state.edit;
+    edit.unsaved = false;
     edit.rec.shift = state.shift;
     state.format.levelShift = state.shift;
     edit.selectedCut = -1;

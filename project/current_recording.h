@@ -18,6 +18,10 @@ void MakeEntryCurrent(ProjectState& state, const ClipEntry& entry);
 // level file beside it, no clip name.
 void MakeFileCurrent(ProjectState& state, const std::string& audioPath);
 
+// Before another recording becomes current: a crop range or moved cut ends not yet in the
+// current recording's level file are written there (not when its audio has gone).
+void KeepUnsavedEdits(ProjectState& state);
+
 // Opens the current recording: its level file (undo and redo cleared when taken over; levels
 // built from the audio when the level file is missing) and a reader of the right kind. False
 // when the audio cannot be opened; the level array is then empty.

@@ -68,6 +68,7 @@ bool SaveCurrentVuFile(ProjectState& state) {
 }
 
 void UpdateLengths(ProjectState& state) {
+    state.edit.unsaved = true;
     const uint32_t length = EffectiveLength(state.edit);
     ClipList& list = state.clips;
     if (state.selectedClip >= 0 && state.selectedClip < static_cast<int32_t>(list.entries.size())) {
@@ -350,6 +351,7 @@ void MenuCopyToClipEditor(ProjectState& state) {
 }
 
 bool OpenClipFile(ProjectState& state, const std::string& audioPath) {
+    KeepUnsavedEdits(state);
     MakeFileCurrent(state, audioPath);
     state.selectedClip = -1;
     const bool opened = OpenCurrentRecording(state);

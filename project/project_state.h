@@ -115,6 +115,8 @@ struct EditState {
     int32_t selectedCut = -1;
     UndoRecord undo;
     UndoRecord redo;
+    // The crop range or a cut's end changed since the level file was last written.
+    bool unsaved = false;
 };
 
 // What the engine is doing; project and editing commands are refused while it is busy.

@@ -99,6 +99,21 @@ TEST_F(EditingTest, CutUndoAndRedoRecords) {
     EXPECT_EQ(Cuts(), "5-20 ");
 }
 
+// A dragged cut end reaches the level file only at its next save: choosing another clip
+// must not lose it.
+TEST_F(EditingTest, ADraggedCutEndSurvivesChoosingAnotherClip) {
+    RecordAndAppend(4, 2);
+    ASSERT_TRUE(SelectClip(state, 0));
+    At(10);
+    CutBegin(state);
+    SelectCut(state, 0);
+    DragCutEnd(state, 3);
+    MoveCutEnd(state, true, 30);
+    ASSERT_TRUE(SelectClip(state, 1));
+    ASSERT_TRUE(SelectClip(state, 0));
+    EXPECT_EQ(Cuts(), "10-30 ");
+}
+
 TEST_F(EditingTest, MarkerUndoAndRedoRecords) {
     At(40);
     ToggleMark(state);
