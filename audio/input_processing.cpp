@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <numbers>
 
+#include "audio/input_eq_fast.h"
 #include "platform/trace.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define MORA_EQ_SSE41 1
-#else
-#define MORA_EQ_SSE41 0
-#endif
 
 namespace mora {
 namespace {
+
+using namespace eq_fast;
 
 // Far above any useful gain (+96 dB), low enough that multiplier x sample fits in 64 bits.
 constexpr uint32_t kMaxMultiplier = 1u << 24;
@@ -36,10 +31,6 @@ int32_t ToQ28(double value) {
 // truncated toward zero wherever that one is exact, and is cheaper per sample.
 inline int64_t MulQ28(int32_t c, int32_t w) {
     return static_cast<int64_t>(c) * w / kQ28One;
-}
-
-inline int16_t Clip(int64_t y) {
-    return static_cast<int16_t>(std::clamp<int64_t>(y, -32767, 32767));
 }
 
 // One channel's filter state, held in locals while a buffer is processed: the samples are
@@ -66,16 +57,6 @@ inline int32_t RunSections(const std::array<EqSection, kEqBandCount>& sections, 
     return v;
 }
 
-inline uint32_t ReadSample(const uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
-
-inline void WriteSample(uint8_t* p, int16_t value) {
-    const auto out = static_cast<uint16_t>(value);
-    p[0] = static_cast<uint8_t>(out & 0xff);
-    p[1] = static_cast<uint8_t>(out >> 8);
-}
-
 // Samples [from, to) one at a time, every value saturated: exact for any coefficients and state.
 // In stereo the even samples are left ones.
 template <bool RemoveDc>
@@ -96,26 +77,6 @@ void ProcessExact(const InputDsp& dsp, std::array<ChannelState, 2>& state, uint8
         WriteSample(p, Clip(y));
     }
 }
-
-// The fast equaliser runs only the sections that change the signal, shares the product that
-// a1 and -b1 have in common (equal but for the sign in every computed section) and does not
-// saturate. It is exact whenever saturation would change nothing: every intermediate value w of
-// a chunk (and of the state it starts from) lies within +-2^boundBits, small enough that a
-// section's output cannot leave 32 bits either. A chunk that strays outside is done again
-// exactly from its saved input and state.
-struct FastSection {
-    int64_t negB1, negB2, a0, a2;
-};
-
-struct FastPlan {
-    std::array<FastSection, kEqBandCount> sections;
-    std::array<int, kEqBandCount> bands;  // the band each fast section stands for
-    int count = 0;
-    int boundBits = 0;
-    // The bound for the 32-bit lanes of the SIMD path, which also keeps every sum of a section
-    // within 32 bits so that a wrapped value cannot pass the check; -1 when there is none.
-    int laneBoundBits = -1;
-};
 
 bool IsPassThrough(const EqSection& section) {
     return section.c == EqSection{}.c;
@@ -149,20 +110,6 @@ bool MakeFastPlan(const InputDsp& dsp, FastPlan& plan) {
     }
     return true;
 }
-
-// Wrapping arithmetic: values are only kept when they stayed in range, but the ones computed
-// after a value left it must not be undefined.
-inline int64_t Mul(int64_t a, int64_t b) {
-    return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
-}
-inline int64_t Add(int64_t a, int64_t b) {
-    return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
-}
-
-struct FastState {
-    int32_t dc;
-    std::array<std::array<int64_t, 2>, kEqBandCount> w;  // w1, w2 of each fast section
-};
 
 // `frames` frames of `Channels` samples, in place. False (and the samples partly changed) when
 // a value left the bound; `st` is then to be discarded.
@@ -203,128 +150,10 @@ bool FastChunk(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2
     return (seen >> (plan.boundBits + 1)) == 0;
 }
 
-#if MORA_EQ_SSE41
-bool HasSse41() {
-    static const bool has = __builtin_cpu_supports("sse4.1");
-    return has;
-}
-
-// Stereo with SSE4.1: the left and right values sit in the low halves of the two 64-bit lanes,
-// and every product of a section is taken for both channels at once. Sums wrap at 32 bits; the
-// lane bound keeps every true sum within them, so the wrapped values are the exact ones
-// wherever the chunk is kept.
-struct LaneSection {
-    __m128i negB1, negB2, a0, a2;            // coefficients in the low half of each lane
-    __m128i biasB1, biasB2, biasA0, biasA2;  // 2^28 - 1 where the coefficient is negative
-};
-
-#define MORA_SSE41 __attribute__((target("sse4.1"), always_inline))
-
-// trunc(c * x / 2^28) in the low half of each lane, from |x| and x: the product of c and |x| is
-// rounded toward zero by the bias of c's sign, and then takes x's sign.
-inline MORA_SSE41 __m128i LaneMulQ28(__m128i c, __m128i bias, __m128i absX, __m128i x) {
-    const __m128i p = _mm_add_epi64(_mm_mul_epi32(c, absX), bias);
-    return _mm_sign_epi32(_mm_srli_epi64(p, 28), x);
-}
-
-template <int N, bool RemoveDc>
-__attribute__((target("sse4.1"))) bool FastChunkStereoSse41(const FastPlan& plan,
-                                                            int64_t multiplier,
-                                                            std::array<FastState, 2>& st,
-                                                            uint8_t* data, uint32_t frames) {
-    LaneSection c[kEqBandCount];
-    for (int k = 0; k < N; ++k) {
-        const FastSection& f = plan.sections[k];
-        const auto bias = [](int64_t v) { return _mm_set1_epi64x(v < 0 ? kQ28One - 1 : 0); };
-        c[k] = {_mm_set1_epi64x(f.negB1),
-                _mm_set1_epi64x(f.negB2),
-                _mm_set1_epi64x(f.a0),
-                _mm_set1_epi64x(f.a2),
-                bias(f.negB1),
-                bias(f.negB2),
-                bias(f.a0),
-                bias(f.a2)};
-    }
-    const auto pair = [&](auto get) {
-        return _mm_set_epi64x(static_cast<int32_t>(get(st[1])), static_cast<int32_t>(get(st[0])));
-    };
-    __m128i w1[kEqBandCount], w2[kEqBandCount], abs1[kEqBandCount], abs2[kEqBandCount];
-    uint64_t seenState = 0;
-    const uint64_t offset = uint64_t{1} << plan.laneBoundBits;
-    for (int k = 0; k < N; ++k) {
-        for (int ch = 0; ch < 2; ++ch)
-            seenState |= (st[ch].w[k][0] + offset) | (st[ch].w[k][1] + offset);
-        w1[k] = pair([k](const FastState& s) { return s.w[k][0]; });
-        w2[k] = pair([k](const FastState& s) { return s.w[k][1]; });
-        abs1[k] = _mm_abs_epi32(w1[k]);
-        abs2[k] = _mm_abs_epi32(w2[k]);
-    }
-    if (seenState >> (plan.laneBoundBits + 1)) return false;
-    __m128i dc = pair([](const FastState& s) { return s.dc; });
-    // Beyond +-limit the gain's result clips anyway; within it, multiplier x value fits 32 bits.
-    const int32_t limit =
-        multiplier == 0
-            ? 0
-            : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
-    const __m128i hi = _mm_set1_epi32(limit), lo = _mm_set1_epi32(-limit);
-    const __m128i m = _mm_set1_epi64x(multiplier), floor16 = _mm_set1_epi16(-32767);
-    const __m128i laneOffset = _mm_set1_epi32(static_cast<int32_t>(offset));
-    __m128i seen = _mm_setzero_si128();
-    for (uint32_t f = 0; f < frames; ++f) {
-        uint8_t* p = data + 4 * f;
-        int32_t in;
-        std::memcpy(&in, p, 4);
-        __m128i d = _mm_cvtepi16_epi64(_mm_cvtsi32_si128(in));
-        if (RemoveDc) {
-            d = _mm_sub_epi32(d, _mm_srai_epi32(dc, 10));
-            dc = _mm_add_epi32(dc, d);
-        }
-        __m128i v = _mm_slli_epi32(d, 2);
-#pragma GCC unroll 3
-        for (int k = 0; k < N; ++k) {
-            const __m128i p1 = LaneMulQ28(c[k].negB1, c[k].biasB1, abs1[k], w1[k]);
-            const __m128i x = _mm_add_epi32(_mm_add_epi32(v, p1),
-                                            LaneMulQ28(c[k].negB2, c[k].biasB2, abs2[k], w2[k]));
-            seen = _mm_or_si128(seen, _mm_add_epi32(x, laneOffset));
-            const __m128i absX = _mm_abs_epi32(x);
-            v = _mm_add_epi32(_mm_sub_epi32(LaneMulQ28(c[k].a0, c[k].biasA0, absX, x), p1),
-                              LaneMulQ28(c[k].a2, c[k].biasA2, abs2[k], w2[k]));
-            w2[k] = w1[k];
-            abs2[k] = abs1[k];
-            w1[k] = x;
-            abs1[k] = absX;
-        }
-        const __m128i g = _mm_mul_epi32(_mm_max_epi32(_mm_min_epi32(v, hi), lo), m);
-        const __m128i y = _mm_shuffle_epi32(_mm_srai_epi32(g, 10), _MM_SHUFFLE(3, 3, 2, 0));
-        const int32_t out = _mm_cvtsi128_si32(_mm_max_epi16(_mm_packs_epi32(y, y), floor16));
-        std::memcpy(p, &out, 4);
-    }
-    // Only the low half of each lane counts.
-    const __m128i low = _mm_set_epi32(0, -1, 0, -1);
-    if (!_mm_testz_si128(_mm_srli_epi32(seen, plan.laneBoundBits + 1), low)) return false;
-    const auto put = [&](__m128i value, auto set) {
-        set(st[0], _mm_cvtsi128_si32(value));
-        set(st[1], _mm_cvtsi128_si32(_mm_srli_si128(value, 8)));
-    };
-    for (int k = 0; k < N; ++k) {
-        put(w1[k], [k](FastState& s, int32_t v) { s.w[k][0] = v; });
-        put(w2[k], [k](FastState& s, int32_t v) { s.w[k][1] = v; });
-    }
-    put(dc, [](FastState& s, int32_t v) { s.dc = v; });
-    return true;
-}
-#undef MORA_SSE41
-#endif
-
 template <int N, int Channels, bool RemoveDc>
 uint32_t FastFrames(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
                     uint8_t* data, uint32_t frames) {
-    using Chunk = bool (*)(const FastPlan&, int64_t, std::array<FastState, 2>&, uint8_t*, uint32_t);
-    Chunk first = nullptr;
-#if MORA_EQ_SSE41
-    if (Channels == 2 && plan.laneBoundBits >= 0 && HasSse41())
-        first = &FastChunkStereoSse41<N, RemoveDc>;
-#endif
+    const Chunk first = plan.laneBoundBits >= 0 ? SimdChunk(Channels, N, RemoveDc) : nullptr;
     constexpr uint32_t kChunkFrames = 128;
     std::array<uint8_t, kChunkFrames * Channels * 2> saved;
     uint32_t done = 0;
