@@ -5,10 +5,13 @@
 #include <limits>
 #include <numbers>
 
+#include "audio/input_eq_fast.h"
 #include "platform/trace.h"
 
 namespace mora {
 namespace {
+
+using namespace eq_fast;
 
 // Far above any useful gain (+96 dB), low enough that multiplier x sample fits in 64 bits.
 constexpr uint32_t kMaxMultiplier = 1u << 24;
@@ -28,10 +31,6 @@ int32_t ToQ28(double value) {
 // truncated toward zero wherever that one is exact, and is cheaper per sample.
 inline int64_t MulQ28(int32_t c, int32_t w) {
     return static_cast<int64_t>(c) * w / kQ28One;
-}
-
-inline int16_t Clip(int64_t y) {
-    return static_cast<int16_t>(std::clamp<int64_t>(y, -32767, 32767));
 }
 
 // One channel's filter state, held in locals while a buffer is processed: the samples are
@@ -58,16 +57,6 @@ inline int32_t RunSections(const std::array<EqSection, kEqBandCount>& sections, 
     return v;
 }
 
-inline uint32_t ReadSample(const uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
-
-inline void WriteSample(uint8_t* p, int16_t value) {
-    const auto out = static_cast<uint16_t>(value);
-    p[0] = static_cast<uint8_t>(out & 0xff);
-    p[1] = static_cast<uint8_t>(out >> 8);
-}
-
 // Samples [from, to) one at a time, every value saturated: exact for any coefficients and state.
 // In stereo the even samples are left ones.
 template <bool RemoveDc>
@@ -89,30 +78,13 @@ void ProcessExact(const InputDsp& dsp, std::array<ChannelState, 2>& state, uint8
     }
 }
 
-// The fast equaliser runs only the sections that change the signal, shares the product that
-// a1 and -b1 have in common (equal but for the sign in every computed section) and does not
-// saturate. It is exact whenever saturation would change nothing: every intermediate value w of
-// a chunk (and of the state it starts from) lies within +-2^boundBits, small enough that a
-// section's output cannot leave 32 bits either. A chunk that strays outside is done again
-// exactly from its saved input and state.
-struct FastSection {
-    int64_t negB1, negB2, a0, a2;
-};
-
-struct FastPlan {
-    std::array<FastSection, kEqBandCount> sections;
-    std::array<int, kEqBandCount> bands;  // the band each fast section stands for
-    int count = 0;
-    int boundBits = 0;
-};
-
 bool IsPassThrough(const EqSection& section) {
     return section.c == EqSection{}.c;
 }
 
 // False when some section's a1 is not -(-b1), which the fast path relies on.
 bool MakeFastPlan(const InputDsp& dsp, FastPlan& plan) {
-    int64_t sumA = 0;
+    int64_t sumA = 0, sumNegB = 0;
     for (int band = 0; band < kEqBandCount; ++band) {
         const auto& c = dsp.sections[band].c;
         if (IsPassThrough(dsp.sections[band])) continue;
@@ -123,27 +95,21 @@ bool MakeFastPlan(const InputDsp& dsp, FastPlan& plan) {
         sumA = std::max(sumA, std::abs(int64_t{c[EqSection::A0]}) +
                                   std::abs(int64_t{c[EqSection::A1]}) +
                                   std::abs(int64_t{c[EqSection::A2]}));
+        sumNegB = std::max(sumNegB, std::abs(int64_t{c[EqSection::NegB1]}) +
+                                        std::abs(int64_t{c[EqSection::NegB2]}));
     }
     // |trunc(a0 w / 2^28) + trunc(a1 w1 / 2^28) + trunc(a2 w2 / 2^28)| <= sumA * 2^(bits - 28).
     const int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} << 28;
     plan.boundBits = 30;
     while (plan.boundBits > 0 && (sumA << plan.boundBits) > limit) --plan.boundBits;
+    // A section's input is the DC-free sample times 4 (below 2^24) or the previous output.
+    for (int bits = plan.boundBits; bits >= 0 && plan.laneBoundBits < 0; --bits) {
+        const uint64_t in = std::max(uint64_t{1} << 52, static_cast<uint64_t>(sumA) << bits);
+        if (in + (static_cast<uint64_t>(sumNegB) << bits) <= static_cast<uint64_t>(limit))
+            plan.laneBoundBits = bits;
+    }
     return true;
 }
-
-// Wrapping arithmetic: values are only kept when they stayed in range, but the ones computed
-// after a value left it must not be undefined.
-inline int64_t Mul(int64_t a, int64_t b) {
-    return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
-}
-inline int64_t Add(int64_t a, int64_t b) {
-    return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
-}
-
-struct FastState {
-    int32_t dc;
-    std::array<std::array<int64_t, 2>, kEqBandCount> w;  // w1, w2 of each fast section
-};
 
 // `frames` frames of `Channels` samples, in place. False (and the samples partly changed) when
 // a value left the bound; `st` is then to be discarded.
@@ -187,6 +153,7 @@ bool FastChunk(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2
 template <int N, int Channels, bool RemoveDc>
 uint32_t FastFrames(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
                     uint8_t* data, uint32_t frames) {
+    const Chunk first = plan.laneBoundBits >= 0 ? SimdChunk(Channels, N, RemoveDc) : nullptr;
     constexpr uint32_t kChunkFrames = 128;
     std::array<uint8_t, kChunkFrames * Channels * 2> saved;
     uint32_t done = 0;
@@ -196,9 +163,16 @@ uint32_t FastFrames(const FastPlan& plan, int64_t multiplier, std::array<FastSta
         const size_t bytes = 2 * Channels * n;
         std::copy_n(chunk, bytes, saved.begin());
         std::array<FastState, 2> trial = st;
-        if (!FastChunk<N, Channels, RemoveDc>(plan, multiplier, trial, chunk, n)) {
-            std::copy_n(saved.begin(), bytes, chunk);
-            break;
+        // The SIMD path's tighter bound may fail where the plain fast one holds.
+        if (!first || !first(plan, multiplier, trial, chunk, n)) {
+            if (first) {
+                std::copy_n(saved.begin(), bytes, chunk);
+                trial = st;
+            }
+            if (!FastChunk<N, Channels, RemoveDc>(plan, multiplier, trial, chunk, n)) {
+                std::copy_n(saved.begin(), bytes, chunk);
+                break;
+            }
         }
         st = trial;
         done += n;
