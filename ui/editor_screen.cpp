@@ -43,11 +43,7 @@ EditorWWin::EditorWWin(ScreenHost& host, const Skin& skin, TransportState& state
     auto toggle = [&](E e, auto callback) {
         return Add(std::make_unique<ToggleButtonWin>(this, skin, rect(e), callback));
     };
-    stop_ = toggle(E::EditStop, [this](bool on) { OnStop(on); });
-    play_ = toggle(E::EditPlay, [this](bool on) { OnPlay(on); });
-    record_ = toggle(E::EditRecord, [this](bool on) { OnRecord(on); });
-    rewind_ = toggle(E::EditRewind, [this](bool on) { OnWind(-1, on); });
-    fastForward_ = toggle(E::EditFastForward, [this](bool on) { OnWind(1, on); });
+    AddTransportButtons(E::EditStop, E::EditPlay, E::EditRecord, E::EditRewind, E::EditFastForward);
     name_ = Add(std::make_unique<NameWin>(this, skin, rect(E::EditName), 0));
     vu_ = Add(std::make_unique<VuWin>(this, skin, rect(E::EditVU), 2));
     const uint32_t background = skin.ColourValue(SkinColour::TextBackground);

@@ -392,19 +392,24 @@ void RecorderWWin::Deactivate() {
     WWin::Deactivate();
 }
 
+void RecorderWWin::AddTransportButtons(SkinElement stop, SkinElement play, SkinElement record,
+                                       SkinElement rewind, SkinElement fastForward) {
+    auto toggle = [this](SkinElement e, ToggleButtonWin::Callback callback) {
+        return Add(std::make_unique<ToggleButtonWin>(this, skin_, skin_.Rect(e), callback));
+    };
+    stop_ = toggle(stop, [this](bool on) { OnStop(on); });
+    play_ = toggle(play, [this](bool on) { OnPlay(on); });
+    record_ = toggle(record, [this](bool on) { OnRecord(on); });
+    rewind_ = toggle(rewind, [this](bool on) { OnWind(-1, on); });
+    fastForward_ = toggle(fastForward, [this](bool on) { OnWind(1, on); });
+}
+
 RecordWWin::RecordWWin(ScreenHost& host, const Skin& skin, int pictures, TransportState& state,
                        TransportControl& transport, RecorderEnv env)
     : RecorderWWin(host, 0, skin, pictures, state, transport, std::move(env)) {
     using E = SkinElement;
     auto rect = [&](E e) { return skin.Rect(e); };
-    auto toggle = [&](E e, auto callback) {
-        return Add(std::make_unique<ToggleButtonWin>(this, skin, rect(e), callback));
-    };
-    stop_ = toggle(E::Stop, [this](bool on) { OnStop(on); });
-    play_ = toggle(E::Play, [this](bool on) { OnPlay(on); });
-    record_ = toggle(E::Record, [this](bool on) { OnRecord(on); });
-    rewind_ = toggle(E::Rewind, [this](bool on) { OnWind(-1, on); });
-    fastForward_ = toggle(E::FastForward, [this](bool on) { OnWind(1, on); });
+    AddTransportButtons(E::Stop, E::Play, E::Record, E::Rewind, E::FastForward);
     vu_ = Add(std::make_unique<VuWin>(this, skin, rect(E::VU), 2));
     const uint32_t background = skin.ColourValue(SkinColour::TextBackground);
     time_ = Add(std::make_unique<RecTimeWin>(this, skin, rect(E::RecTime), background));

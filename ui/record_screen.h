@@ -89,6 +89,9 @@ class RecorderWWin : public WWin, public TransportView {
     void RefreshTimeLeft();
 
   protected:
+    // The five transport buttons, first in the screen's table.
+    void AddTransportButtons(SkinElement stop, SkinElement play, SkinElement record,
+                             SkinElement rewind, SkinElement fastForward);
     void SetTransportState(TransportState next);
     void StepGain(int delta);
     void StepVolume(int delta);

@@ -17,6 +17,7 @@
 #include "platform/program_dir.h"
 #include "project/clip_list.h"
 #include "project/project_store.h"
+#include "tests/app/tone_wav.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
@@ -25,31 +26,19 @@
 namespace mora {
 namespace {
 
-// One second of a tone, mono 44100 Hz.
-void WriteTone(const std::string& path) {
-    const uint32_t frames = 44100;
-    std::vector<uint8_t> bytes = WavHeader(PcmFormat{44100, 1, 16}, frames * 2);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 330 * i / 44100.0));
-        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
-        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-    }
-    test::WriteFileBytes(path, bytes);
-}
-
 class ClipEditorEngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
         test::TestApp();
         SetProgramDir(dir.Path());
-        WriteTone(dir.File("in.wav"));
+        test::WriteToneWav(dir.File("in.wav"), 1, 330, 12000);
         state.audio = OpenAudioSystem(loop, "file:" + dir.File("in.wav")).system;
         ASSERT_TRUE(state.audio);
         state.settings.RecordMp2 = 0;
         TakeFormatFromSettings(state.project, state.settings);
         StartNewProject(state.project, state.settings, dir.File("Flood.mpr"));
         for (int i = 0; i < 3; ++i) {
-            WriteTone(RecordingBase(state.project, i) + ".wav");
+            test::WriteToneWav(RecordingBase(state.project, i) + ".wav", 1, 330, 12000);
             state.project.recordingNumber = i;
             AppendRecording(state.project);
         }

@@ -17,10 +17,10 @@
 #include "app/menus.h"
 #include "app/mora_app.h"
 #include "platform/program_dir.h"
-#include "platform/riff.h"
 #include "project/project_file.h"
 #include "settings/ini_store.h"
 #include "stream/jstream_file.h"
+#include "tests/app/tone_wav.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
@@ -347,13 +347,7 @@ TEST_F(StartupTest, OkGoesOnWithDefaultsAndShutdownSavesTheLastState) {
 // Closing the program while it records keeps the recording whole and in the project.
 TEST_F(StartupTest, ShutdownWhileRecordingFinishesTheRecording) {
     ASSERT_TRUE(SaveSettings(Settings{}, home.File("MoraIni.sup")));
-    const std::vector<int16_t> tone(44100 * 4, 3000);
-    const auto header = PcmWavHeader(1, 44100, 16, static_cast<uint32_t>(tone.size() * 2));
-    std::FILE* in = std::fopen(home.File("in.wav").c_str(), "wb");
-    ASSERT_NE(in, nullptr);
-    std::fwrite(header.data(), 1, header.size(), in);
-    std::fwrite(tone.data(), 2, tone.size(), in);
-    std::fclose(in);
+    test::WriteToneWav(home.File("in.wav"), 4, 440, 3000);
     qputenv("MORA_AUDIO", QByteArray::fromStdString("file:" + home.File("in.wav") + ","));
     MoraApp app(home.File("Flood.mpr"));
     ASSERT_TRUE(app.InitInstance());

@@ -13,6 +13,7 @@
 #include "platform/audio/wav_io.h"
 #include "platform/program_dir.h"
 #include "project/project_store.h"
+#include "tests/app/tone_wav.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/qt_test_app.h"
@@ -22,24 +23,12 @@
 namespace mora {
 namespace {
 
-// Three seconds of a 440 Hz tone at half scale, mono 44100 Hz.
-void WriteTone(const std::string& path) {
-    const uint32_t frames = 3 * 44100;
-    std::vector<uint8_t> bytes = WavHeader(PcmFormat{44100, 1, 16}, frames * 2);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<int16_t>(16000 * std::sin(2 * M_PI * 440 * i / 44100.0));
-        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
-        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-    }
-    test::WriteFileBytes(path, bytes);
-}
-
 class RecordEngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
         test::TestApp();
         SetProgramDir(dir.Path());
-        WriteTone(dir.File("in.wav"));
+        test::WriteToneWav(dir.File("in.wav"), 3, 440, 16000);
         state.audio = OpenAudioSystem(loop, "file:" + dir.File("in.wav")).system;
         ASSERT_TRUE(state.audio);
         state.settings.RecordMp2 = 0;
