@@ -1,15 +1,11 @@
 #include "engine/processor_load.h"
 
-#include <time.h>
-
 #include <algorithm>
 
 namespace mora {
 
-std::chrono::nanoseconds ThreadCpuTime() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+std::chrono::nanoseconds HandlerClock() {
+    return std::chrono::steady_clock::now().time_since_epoch();
 }
 
 void ProcessorLoad::Add(std::chrono::nanoseconds busy, std::chrono::nanoseconds audio) {
