@@ -1,0 +1,256 @@
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "audio/input_eq_fast.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define MORA_EQ_X86 1
+#else
+#define MORA_EQ_X86 0
+#endif
+
+namespace mora::eq_fast {
+namespace {
+
+#if MORA_EQ_X86
+
+// Stereo with AVX2, two or three sections: every 64-bit lane runs one section with the left value
+// in its low half and the right one in its high half, the last section in lane 0 and each section
+// two frames ahead of the one after it (section k of frame t - 2k). A section's output thus
+// reaches the next one two steps later, off the chain from one step to the next, and one step
+// runs every section of both channels. DC removal and the gain are passes of their own over the
+// chunk, so the steps hold only the sections.
+//
+// Products are taken of magnitudes, unsigned, and then given the sign of c x: rounded toward
+// zero without a bias. The right channel's magnitude is taken times 16, so that its product's
+// high half is already the quotient by 2^28. Both need every magnitude below 2^28, which the
+// check on the lane bound, capped there, makes sure of; sums wrap at 32 bits as in the SSE4.1
+// version, and the bound makes the wrapped values the exact ones wherever the chunk is kept.
+constexpr int kSkew = 2;
+constexpr uint32_t kPieceFrames = 128;
+constexpr int kMagnitudeBits = 28;
+
+#define MORA_AVX2 __attribute__((target("avx2"), always_inline))
+
+struct WideCoefficient {
+    __m256i magnitude;  // |c| in the low half of each lane
+    __m256i sign;       // all ones where c is negative
+};
+
+// One value of every lane with what its products need: its magnitude in the low half of each
+// lane for the left channel, and 16 times the right one's there for the right channel.
+struct WideValue {
+    __m256i value, left, right;
+};
+
+inline MORA_AVX2 WideValue MakeValue(__m256i value) {
+    const __m256i magnitude = _mm256_abs_epi32(value);
+    return {value, magnitude, _mm256_srli_epi64(magnitude, kMagnitudeBits)};
+}
+
+// trunc(c * w / 2^28) for both halves of every lane.
+inline MORA_AVX2 __m256i Product(const WideCoefficient& c, const WideValue& w) {
+    const __m256i left = _mm256_srli_epi64(_mm256_mul_epu32(c.magnitude, w.left), kMagnitudeBits);
+    const __m256i right = _mm256_mul_epu32(c.magnitude, w.right);
+    return _mm256_sign_epi32(_mm256_blend_epi32(left, right, 0xaa),
+                             _mm256_xor_si256(w.value, c.sign));
+}
+
+struct WideSections {
+    WideCoefficient negB1, negB2, a0, a2;
+};
+
+inline MORA_AVX2 __m256i Blend(__m256i old, __m256i now, __m256i active) {
+    return _mm256_blendv_epi8(old, now, active);
+}
+
+// One step, in place: `older` (the values of two steps ago) becomes the new values and `v` (the
+// outputs of two steps ago) the new outputs. Only the lanes whose frame is in the chunk change
+// their state when Masked; every lane otherwise.
+template <int N, bool Masked>
+inline MORA_AVX2 void Step(const WideSections& c, WideValue& last, WideValue& older, __m256i& v,
+                           __m256i& seen, const int32_t* frame, __m256i active) {
+    // Each lane takes the output the lane above it gave two steps ago; the first section's lane
+    // takes the new frame.
+    int64_t pair;
+    std::memcpy(&pair, frame, sizeof pair);
+    const __m256i in = _mm256_blend_epi32(_mm256_permute4x64_epi64(v, _MM_SHUFFLE(3, 3, 2, 1)),
+                                          _mm256_set1_epi64x(pair), 3 << (2 * (N - 1)));
+    const __m256i p1 = Product(c.negB1, last);
+    const __m256i x = _mm256_add_epi32(_mm256_add_epi32(in, Product(c.negB2, older)), p1);
+    const WideValue value = MakeValue(x);
+    v = _mm256_add_epi32(Product(c.a0, value), _mm256_sub_epi32(Product(c.a2, older), p1));
+    if (Masked) {
+        seen = _mm256_or_si256(seen, _mm256_and_si256(value.left, active));
+        const WideValue prev = last;
+        last = {Blend(older.value, last.value, active), Blend(older.left, last.left, active),
+                Blend(older.right, last.right, active)};
+        older = {Blend(prev.value, value.value, active), Blend(prev.left, value.left, active),
+                 Blend(prev.right, value.right, active)};
+    } else {
+        seen = _mm256_or_si256(seen, value.left);
+        older = value;
+    }
+}
+
+inline MORA_AVX2 void Output(int32_t* out, uint32_t frame, __m256i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * frame), _mm256_castsi256_si128(v));
+}
+
+// A step at one of the chunk's ends, where some lanes have no frame; the registers then take
+// their roles as after a full step.
+template <int N>
+inline MORA_AVX2 void EdgeStep(const WideSections& c, WideValue& last, WideValue& older,
+                               __m256i& v1, __m256i& v2, __m256i& seen, const int32_t* in,
+                               int32_t* out, uint32_t t, uint32_t frames) {
+    constexpr uint32_t head = kSkew * (N - 1);
+    alignas(32) int64_t active[4] = {};
+    for (int k = 0; k < N; ++k) {
+        const int64_t frame = int64_t{t} - kSkew * k;
+        active[N - 1 - k] = frame >= 0 && frame < frames ? -1 : 0;
+    }
+    Step<N, true>(c, last, older, v2, seen, in + 2 * t,
+                  _mm256_load_si256(reinterpret_cast<const __m256i*>(active)));
+    std::swap(last, older);
+    std::swap(v1, v2);
+    if (t >= head) Output(out, t - head, v1);
+}
+
+// Up to kPieceFrames frames: the DC removal into `in`, the sections from `in` into `out`, the
+// gain from `out` into the samples.
+template <int N, bool RemoveDc>
+__attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int bound,
+                                                 int64_t multiplier, std::array<FastState, 2>& st,
+                                                 uint8_t* data, uint32_t frames) {
+    constexpr uint32_t head = kSkew * (N - 1);
+    alignas(32) int32_t in[2 * (kPieceFrames + head)];
+    alignas(32) int32_t out[2 * kPieceFrames + 8];
+
+    __m128i dc = _mm_set_epi32(0, 0, st[1].dc, st[0].dc);
+    for (uint32_t f = 0; f < frames; ++f) {
+        int32_t pair;
+        std::memcpy(&pair, data + 4 * f, 4);
+        __m128i d = _mm_cvtepi16_epi32(_mm_cvtsi32_si128(pair));
+        if (RemoveDc) {
+            d = _mm_sub_epi32(d, _mm_srai_epi32(dc, 10));
+            dc = _mm_add_epi32(dc, d);
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(in + 2 * f), _mm_slli_epi32(d, 2));
+    }
+    std::memset(in + 2 * frames, 0, sizeof(int32_t) * 2 * head);
+
+    alignas(32) int32_t w[2][8] = {};
+    for (int k = 0; k < N; ++k)
+        for (int ch = 0; ch < 2; ++ch)
+            for (int j = 0; j < 2; ++j) {
+                const int64_t value = st[ch].w[k][j];
+                if (value <= -(int64_t{1} << bound) || value >= (int64_t{1} << bound)) return false;
+                w[j][2 * (N - 1 - k) + ch] = static_cast<int32_t>(value);
+            }
+    WideValue last = MakeValue(_mm256_load_si256(reinterpret_cast<const __m256i*>(w[0])));
+    WideValue older = MakeValue(_mm256_load_si256(reinterpret_cast<const __m256i*>(w[1])));
+    __m256i v1 = _mm256_setzero_si256(), v2 = _mm256_setzero_si256();
+    __m256i seen = _mm256_setzero_si256();
+    uint32_t t = 0;
+    for (; t < head; ++t) EdgeStep<N>(c, last, older, v1, v2, seen, in, out, t, frames);
+    // Two full steps at a time, the roles of the registers taking turns.
+    for (; t + 2 <= frames; t += 2) {
+        Step<N, false>(c, last, older, v2, seen, in + 2 * t, _mm256_setzero_si256());
+        Output(out, t - head, v2);
+        Step<N, false>(c, older, last, v1, seen, in + 2 * t + 2, _mm256_setzero_si256());
+        Output(out, t + 1 - head, v1);
+    }
+    for (; t < frames + head; ++t) EdgeStep<N>(c, last, older, v1, v2, seen, in, out, t, frames);
+
+    const __m256i used = _mm256_set_epi64x(0, N > 2 ? -1 : 0, -1, -1);
+    if (!_mm256_testz_si256(_mm256_srli_epi32(seen, bound), used)) return false;
+
+    // Beyond +-limit the gain's result clips anyway; within it, multiplier x value fits 32 bits.
+    const int32_t limit =
+        multiplier == 0
+            ? 0
+            : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
+    const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
+    const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
+    const __m256i floor16 = _mm256_set1_epi16(-32767);
+    uint32_t f = 0;
+    for (; f + 8 <= frames; f += 8) {
+        __m256i y[2];
+        for (int j = 0; j < 2; ++j) {
+            const __m256i v =
+                _mm256_load_si256(reinterpret_cast<const __m256i*>(out + 2 * f + 8 * j));
+            y[j] = _mm256_srai_epi32(
+                _mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(v, hi), lo), m), 10);
+        }
+        // The packing works within halves; the permutation puts the frames back in order.
+        const __m256i packed =
+            _mm256_permute4x64_epi64(_mm256_packs_epi32(y[0], y[1]), _MM_SHUFFLE(3, 1, 2, 0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(data + 4 * f),
+                            _mm256_max_epi16(packed, floor16));
+    }
+    for (uint32_t i = 2 * f; i < 2 * frames; ++i)
+        WriteSample(data + 2 * i, Clip(Mul(multiplier, out[i]) >> 10));
+
+    alignas(32) int32_t state[2][8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(state[0]), last.value);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(state[1]), older.value);
+    for (int k = 0; k < N; ++k)
+        for (int ch = 0; ch < 2; ++ch)
+            for (int j = 0; j < 2; ++j) st[ch].w[k][j] = state[j][2 * (N - 1 - k) + ch];
+    st[0].dc = _mm_cvtsi128_si32(dc);
+    st[1].dc = _mm_extract_epi32(dc, 1);
+    return true;
+}
+
+template <int N, bool RemoveDc>
+__attribute__((target("avx2"))) bool FastChunkStereoAvx2(const FastPlan& plan, int64_t multiplier,
+                                                         std::array<FastState, 2>& st,
+                                                         uint8_t* data, uint32_t frames) {
+    static_assert(N == 2 || N == 3);
+    alignas(32) int64_t lanes[8][4] = {};
+    for (int k = 0; k < N; ++k) {
+        const FastSection& f = plan.sections[k];
+        const int64_t cs[4] = {f.negB1, f.negB2, f.a0, f.a2};
+        for (int j = 0; j < 4; ++j) {
+            lanes[2 * j][N - 1 - k] = cs[j] < 0 ? -cs[j] : cs[j];
+            lanes[2 * j + 1][N - 1 - k] = cs[j] < 0 ? -1 : 0;
+        }
+    }
+    __m256i v[8];
+    for (int j = 0; j < 8; ++j)
+        v[j] = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes[j]));
+    const WideSections c{{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
+    const int bound = std::min(plan.laneBoundBits, kMagnitudeBits);
+    for (uint32_t done = 0; done < frames;) {
+        const uint32_t n = std::min(frames - done, kPieceFrames);
+        if (!StereoPiece<N, RemoveDc>(c, bound, multiplier, st, data + 4 * done, n)) return false;
+        done += n;
+    }
+    return true;
+}
+#undef MORA_AVX2
+
+#endif
+
+}  // namespace
+
+Chunk WideStereoChunk([[maybe_unused]] int sections, [[maybe_unused]] bool removeDc) {
+#if MORA_EQ_X86
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    if (!hasAvx2) return nullptr;
+    switch (sections) {
+        case 2:
+            return removeDc ? &FastChunkStereoAvx2<2, true> : &FastChunkStereoAvx2<2, false>;
+        case 3:
+            return removeDc ? &FastChunkStereoAvx2<3, true> : &FastChunkStereoAvx2<3, false>;
+        default:
+            return nullptr;
+    }
+#else
+    return nullptr;
+#endif
+}
+
+}  // namespace mora::eq_fast
