@@ -50,12 +50,13 @@ inline MORA_AVX2 WideValue MakeValue(__m256i value) {
     return {value, magnitude, _mm256_srli_epi64(magnitude, kMagnitudeBits)};
 }
 
-// trunc(c * w / 2^28) for both halves of every lane.
+// trunc(c * w / 2^28) for both halves of every lane; Positive when every c is.
+template <bool Positive = false>
 inline MORA_AVX2 __m256i Product(const WideCoefficient& c, const WideValue& w) {
     const __m256i left = _mm256_srli_epi64(_mm256_mul_epu32(c.magnitude, w.left), kMagnitudeBits);
     const __m256i right = _mm256_mul_epu32(c.magnitude, w.right);
     return _mm256_sign_epi32(_mm256_blend_epi32(left, right, 0xaa),
-                             _mm256_xor_si256(w.value, c.sign));
+                             Positive ? w.value : _mm256_xor_si256(w.value, c.sign));
 }
 
 struct WideSections {
@@ -66,54 +67,70 @@ inline MORA_AVX2 __m256i Blend(__m256i old, __m256i now, __m256i active) {
     return _mm256_blendv_epi8(old, now, active);
 }
 
-// One step, in place: `older` (the values of two steps ago) becomes the new values and `v` (the
-// outputs of two steps ago) the new outputs. Only the lanes whose frame is in the chunk change
-// their state when Masked; every lane otherwise.
+// What a lane's next two steps need of the values it computed last: the sums of products of
+// the last two that the next x and v take, and the products of the last one that the x and v
+// after them take. Each value's products are thus taken once, in the step that computes it.
+struct Pending {
+    __m256i x, v, negB2, a2;
+};
+
+inline MORA_AVX2 Pending Start(const WideSections& c, const WideValue& w1, const WideValue& w2) {
+    const __m256i p1 = Product(c.negB1, w1);
+    return {_mm256_add_epi32(p1, Product(c.negB2, w2)), _mm256_sub_epi32(Product(c.a2, w2), p1),
+            Product(c.negB2, w1), Product(c.a2, w1)};
+}
+
+// One step, which returns the lanes' new values; `v` (the outputs of two steps ago) becomes the
+// new outputs. Only the lanes whose frame is in the chunk change their state when Masked; every
+// lane otherwise.
 template <int N, bool Masked>
-inline MORA_AVX2 void Step(const WideSections& c, WideValue& last, WideValue& older, __m256i& v,
-                           __m256i& seen, const int32_t* frame, __m256i active) {
+inline MORA_AVX2 __m256i Step(const WideSections& c, Pending& s, __m256i& v, __m256i& seen,
+                              const int32_t* frame, __m256i active) {
     // Each lane takes the output the lane above it gave two steps ago; the first section's lane
     // takes the new frame.
     int64_t pair;
     std::memcpy(&pair, frame, sizeof pair);
     const __m256i in = _mm256_blend_epi32(_mm256_permute4x64_epi64(v, _MM_SHUFFLE(3, 3, 2, 1)),
                                           _mm256_set1_epi64x(pair), 3 << (2 * (N - 1)));
-    const __m256i p1 = Product(c.negB1, last);
-    const __m256i x = _mm256_add_epi32(_mm256_add_epi32(in, Product(c.negB2, older)), p1);
+    const __m256i x = _mm256_add_epi32(in, s.x);
     const WideValue value = MakeValue(x);
-    v = _mm256_add_epi32(Product(c.a0, value), _mm256_sub_epi32(Product(c.a2, older), p1));
+    v = _mm256_add_epi32(Product<true>(c.a0, value), s.v);
+    const __m256i p1 = Product(c.negB1, value);
+    const Pending next{_mm256_add_epi32(p1, s.negB2), _mm256_sub_epi32(s.a2, p1),
+                       Product(c.negB2, value), Product(c.a2, value)};
     if (Masked) {
         seen = _mm256_or_si256(seen, _mm256_and_si256(value.left, active));
-        const WideValue prev = last;
-        last = {Blend(older.value, last.value, active), Blend(older.left, last.left, active),
-                Blend(older.right, last.right, active)};
-        older = {Blend(prev.value, value.value, active), Blend(prev.left, value.left, active),
-                 Blend(prev.right, value.right, active)};
+        s = {Blend(s.x, next.x, active), Blend(s.v, next.v, active),
+             Blend(s.negB2, next.negB2, active), Blend(s.a2, next.a2, active)};
     } else {
         seen = _mm256_or_si256(seen, value.left);
-        older = value;
+        s = next;
     }
+    return x;
 }
 
 inline MORA_AVX2 void Output(int32_t* out, uint32_t frame, __m256i v) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 2 * frame), _mm256_castsi256_si128(v));
 }
 
-// A step at one of the chunk's ends, where some lanes have no frame; the registers then take
-// their roles as after a full step.
+// A step at one of the chunk's ends, where some lanes have no frame. It keeps the lanes' last
+// two values, which the full steps leave to the caller, and the registers then take their roles
+// as after a full step.
 template <int N>
-inline MORA_AVX2 void EdgeStep(const WideSections& c, WideValue& last, WideValue& older,
+inline MORA_AVX2 void EdgeStep(const WideSections& c, Pending& s, __m256i& w1, __m256i& w2,
                                __m256i& v1, __m256i& v2, __m256i& seen, const int32_t* in,
                                int32_t* out, uint32_t t, uint32_t frames) {
     constexpr uint32_t head = kSkew * (N - 1);
-    alignas(32) int64_t active[4] = {};
-    for (int k = 0; k < N; ++k) {
-        const int64_t frame = int64_t{t} - kSkew * k;
-        active[N - 1 - k] = frame >= 0 && frame < frames ? -1 : 0;
-    }
-    Step<N, true>(c, last, older, v2, seen, in + 2 * t,
-                  _mm256_load_si256(reinterpret_cast<const __m256i*>(active)));
-    std::swap(last, older);
+    // The frame of each lane; the lanes no section uses have none.
+    constexpr int64_t none = int64_t{1} << 40;
+    const __m256i lead =
+        _mm256_set_epi64x(none, N > 2 ? 0 : none, kSkew * (N - 2), kSkew * (N - 1));
+    const __m256i frame = _mm256_sub_epi64(_mm256_set1_epi64x(t), lead);
+    const __m256i active = _mm256_and_si256(_mm256_cmpgt_epi64(frame, _mm256_set1_epi64x(-1)),
+                                            _mm256_cmpgt_epi64(_mm256_set1_epi64x(frames), frame));
+    const __m256i x = Step<N, true>(c, s, v2, seen, in + 2 * t, active);
+    w2 = Blend(w2, w1, active);
+    w1 = Blend(w1, x, active);
     std::swap(v1, v2);
     if (t >= head) Output(out, t - head, v1);
 }
@@ -129,13 +146,16 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     alignas(32) int32_t out[2 * kPieceFrames + 8];
 
     __m128i dc = _mm_set_epi32(0, 0, st[1].dc, st[0].dc);
+#pragma GCC unroll 4
     for (uint32_t f = 0; f < frames; ++f) {
         int32_t pair;
         std::memcpy(&pair, data + 4 * f, 4);
         __m128i d = _mm_cvtepi16_epi32(_mm_cvtsi32_si128(pair));
         if (RemoveDc) {
-            d = _mm_sub_epi32(d, _mm_srai_epi32(dc, 10));
-            dc = _mm_add_epi32(dc, d);
+            // The accumulator's own chain is kept to a shift and a subtraction.
+            const __m128i drift = _mm_srai_epi32(dc, 10);
+            dc = _mm_sub_epi32(_mm_add_epi32(dc, d), drift);
+            d = _mm_sub_epi32(d, drift);
         }
         _mm_storel_epi64(reinterpret_cast<__m128i*>(in + 2 * f), _mm_slli_epi32(d, 2));
     }
@@ -149,20 +169,27 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
                 if (value <= -(int64_t{1} << bound) || value >= (int64_t{1} << bound)) return false;
                 w[j][2 * (N - 1 - k) + ch] = static_cast<int32_t>(value);
             }
-    WideValue last = MakeValue(_mm256_load_si256(reinterpret_cast<const __m256i*>(w[0])));
-    WideValue older = MakeValue(_mm256_load_si256(reinterpret_cast<const __m256i*>(w[1])));
+    __m256i w1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w[0]));
+    __m256i w2 = _mm256_load_si256(reinterpret_cast<const __m256i*>(w[1]));
+    Pending s = Start(c, MakeValue(w1), MakeValue(w2));
     __m256i v1 = _mm256_setzero_si256(), v2 = _mm256_setzero_si256();
     __m256i seen = _mm256_setzero_si256();
     uint32_t t = 0;
-    for (; t < head; ++t) EdgeStep<N>(c, last, older, v1, v2, seen, in, out, t, frames);
-    // Two full steps at a time, the roles of the registers taking turns.
+    for (; t < head; ++t) EdgeStep<N>(c, s, w1, w2, v1, v2, seen, in, out, t, frames);
+    // Two full steps at a time, the output registers taking turns.
+    const uint32_t full = t;
+    __m256i x1 = w1, x2 = w2;
     for (; t + 2 <= frames; t += 2) {
-        Step<N, false>(c, last, older, v2, seen, in + 2 * t, _mm256_setzero_si256());
+        x2 = Step<N, false>(c, s, v2, seen, in + 2 * t, _mm256_setzero_si256());
         Output(out, t - head, v2);
-        Step<N, false>(c, older, last, v1, seen, in + 2 * t + 2, _mm256_setzero_si256());
+        x1 = Step<N, false>(c, s, v1, seen, in + 2 * t + 2, _mm256_setzero_si256());
         Output(out, t + 1 - head, v1);
     }
-    for (; t < frames + head; ++t) EdgeStep<N>(c, last, older, v1, v2, seen, in, out, t, frames);
+    if (t > full) {
+        w1 = x1;
+        w2 = x2;
+    }
+    for (; t < frames + head; ++t) EdgeStep<N>(c, s, w1, w2, v1, v2, seen, in, out, t, frames);
 
     const __m256i used = _mm256_set_epi64x(0, N > 2 ? -1 : 0, -1, -1);
     if (!_mm256_testz_si256(_mm256_srli_epi32(seen, bound), used)) return false;
@@ -194,8 +221,8 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
         WriteSample(data + 2 * i, Clip(Mul(multiplier, out[i]) >> 10));
 
     alignas(32) int32_t state[2][8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(state[0]), last.value);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(state[1]), older.value);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(state[0]), w1);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(state[1]), w2);
     for (int k = 0; k < N; ++k)
         for (int ch = 0; ch < 2; ++ch)
             for (int j = 0; j < 2; ++j) st[ch].w[k][j] = state[j][2 * (N - 1 - k) + ch];
@@ -212,6 +239,8 @@ __attribute__((target("avx2"))) bool FastChunkStereoAvx2(const FastPlan& plan, i
     alignas(32) int64_t lanes[8][4] = {};
     for (int k = 0; k < N; ++k) {
         const FastSection& f = plan.sections[k];
+        // a0 is positive in every peaking section; another plan is left to the plain path.
+        if (f.a0 < 0) return false;
         const int64_t cs[4] = {f.negB1, f.negB2, f.a0, f.a2};
         for (int j = 0; j < 4; ++j) {
             lanes[2 * j][N - 1 - k] = cs[j] < 0 ? -cs[j] : cs[j];
