@@ -145,20 +145,22 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     alignas(32) int32_t in[2 * (kPieceFrames + head)];
     alignas(32) int32_t out[2 * kPieceFrames + 8];
 
-    __m128i dc = _mm_set_epi32(0, 0, st[1].dc, st[0].dc);
-#pragma GCC unroll 4
-    for (uint32_t f = 0; f < frames; ++f) {
-        int32_t pair;
-        std::memcpy(&pair, data + 4 * f, 4);
-        __m128i d = _mm_cvtepi16_epi32(_mm_cvtsi32_si128(pair));
+    // DC removal runs in the integer registers, which the steps leave idle: a few frames ahead of
+    // the steps where they run.
+    int32_t dcLeft = st[0].dc, dcRight = st[1].dc;
+    const auto removeDc = [&](uint32_t f) {
+        int32_t left = static_cast<int16_t>(ReadSample(data + 4 * f));
+        int32_t right = static_cast<int16_t>(ReadSample(data + 4 * f + 2));
         if (RemoveDc) {
-            // The accumulator's own chain is kept to a shift and a subtraction.
-            const __m128i drift = _mm_srai_epi32(dc, 10);
-            dc = _mm_sub_epi32(_mm_add_epi32(dc, d), drift);
-            d = _mm_sub_epi32(d, drift);
+            left -= dcLeft >> 10;
+            dcLeft += left;
+            right -= dcRight >> 10;
+            dcRight += right;
         }
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(in + 2 * f), _mm_slli_epi32(d, 2));
-    }
+        const uint64_t pair =
+            static_cast<uint32_t>(left * 4) | uint64_t{static_cast<uint32_t>(right * 4)} << 32;
+        std::memcpy(in + 2 * f, &pair, sizeof pair);
+    };
     std::memset(in + 2 * frames, 0, sizeof(int32_t) * 2 * head);
 
     alignas(32) int32_t w[2][8] = {};
@@ -174,21 +176,21 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     Pending s = Start(c, MakeValue(w1), MakeValue(w2));
     __m256i v1 = _mm256_setzero_si256(), v2 = _mm256_setzero_si256();
     __m256i seen = _mm256_setzero_si256();
+    uint32_t ready = 0;
+    for (; ready < std::min(frames, head + 2); ++ready) removeDc(ready);
     uint32_t t = 0;
     for (; t < head; ++t) EdgeStep<N>(c, s, w1, w2, v1, v2, seen, in, out, t, frames);
-    // Two full steps at a time, the output registers taking turns.
-    const uint32_t full = t;
-    __m256i x1 = w1, x2 = w2;
-    for (; t + 2 <= frames; t += 2) {
-        x2 = Step<N, false>(c, s, v2, seen, in + 2 * t, _mm256_setzero_si256());
+    // Two full steps at a time, the output registers taking turns. The last full steps are left
+    // to the steps that keep the values.
+    for (; t + 4 <= frames; t += 2) {
+        removeDc(t + 2);
+        removeDc(t + 3);
+        Step<N, false>(c, s, v2, seen, in + 2 * t, _mm256_setzero_si256());
         Output(out, t - head, v2);
-        x1 = Step<N, false>(c, s, v1, seen, in + 2 * t + 2, _mm256_setzero_si256());
+        Step<N, false>(c, s, v1, seen, in + 2 * t + 2, _mm256_setzero_si256());
         Output(out, t + 1 - head, v1);
     }
-    if (t > full) {
-        w1 = x1;
-        w2 = x2;
-    }
+    for (ready = std::max(ready, t + 2); ready < frames; ++ready) removeDc(ready);
     for (; t < frames + head; ++t) EdgeStep<N>(c, s, w1, w2, v1, v2, seen, in, out, t, frames);
 
     const __m256i used = _mm256_set_epi64x(0, N > 2 ? -1 : 0, -1, -1);
@@ -226,8 +228,8 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     for (int k = 0; k < N; ++k)
         for (int ch = 0; ch < 2; ++ch)
             for (int j = 0; j < 2; ++j) st[ch].w[k][j] = state[j][2 * (N - 1 - k) + ch];
-    st[0].dc = _mm_cvtsi128_si32(dc);
-    st[1].dc = _mm_extract_epi32(dc, 1);
+    st[0].dc = dcLeft;
+    st[1].dc = dcRight;
     return true;
 }
 
