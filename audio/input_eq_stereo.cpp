@@ -20,8 +20,8 @@ namespace {
 // in its low half and the right one in its high half, the last section in lane 0 and each section
 // two frames ahead of the one after it (section k of frame t - 2k). A section's output thus
 // reaches the next one two steps later, off the chain from one step to the next, and one step
-// runs every section of both channels. DC removal and the gain are passes of their own over the
-// chunk, so the steps hold only the sections.
+// runs every section of both channels. DC removal runs beside the steps in the integer registers
+// and the gain is a pass of its own, so the vector registers hold only the sections.
 //
 // Products are taken of magnitudes, unsigned, and then given the sign of c x: rounded toward
 // zero without a bias. The right channel's magnitude is taken times 16, so that its product's
@@ -135,18 +135,18 @@ inline MORA_AVX2 void EdgeStep(const WideSections& c, Pending& s, __m256i& w1, _
     if (t >= head) Output(out, t - head, v1);
 }
 
-// Up to kPieceFrames frames: the DC removal into `in`, the sections from `in` into `out`, the
-// gain from `out` into the samples.
+// Up to kPieceFrames frames: the DC-free samples times 4 into `in`, the sections from `in` into
+// `out`, the gain from `out` into the samples.
 template <int N, bool RemoveDc>
 __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int bound,
                                                  int64_t multiplier, std::array<FastState, 2>& st,
                                                  uint8_t* data, uint32_t frames) {
     constexpr uint32_t head = kSkew * (N - 1);
     alignas(32) int32_t in[2 * (kPieceFrames + head)];
-    alignas(32) int32_t out[2 * kPieceFrames + 8];
+    alignas(32) int32_t out[2 * kPieceFrames];
 
-    // DC removal runs in the integer registers, which the steps leave idle: a few frames ahead of
-    // the steps where they run.
+    // Frame f, in the integer registers, which the steps leave idle; the full steps do it two
+    // frames ahead of themselves.
     int32_t dcLeft = st[0].dc, dcRight = st[1].dc;
     const auto removeDc = [&](uint32_t f) {
         int32_t left = static_cast<int16_t>(ReadSample(data + 4 * f));
