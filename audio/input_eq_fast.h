@@ -63,6 +63,10 @@ struct FastState {
 using Chunk = bool (*)(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
                        uint8_t* data, uint32_t frames);
 
+// The stereo version with AVX2 for two or three fast sections, which needs the plan's lane bound;
+// null for other counts or where the processor lacks AVX2.
+Chunk WideStereoChunk(int sections, bool removeDc);
+
 // The SIMD version for `channels` channels and `sections` fast sections, which needs the plan's
 // lane bound; null when there is none for them or for this processor.
 Chunk SimdChunk(int channels, int sections, bool removeDc);

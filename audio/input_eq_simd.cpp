@@ -303,8 +303,11 @@ Chunk MonoChunk(int sections) {
 Chunk SimdChunk([[maybe_unused]] int channels, [[maybe_unused]] int sections,
                 [[maybe_unused]] bool removeDc) {
 #if MORA_EQ_X86
-    if (channels == 2 && HasSse41())
-        return removeDc ? StereoChunk<true>(sections) : StereoChunk<false>(sections);
+    if (channels == 2) {
+        if (const Chunk wide = WideStereoChunk(sections, removeDc)) return wide;
+        if (HasSse41())
+            return removeDc ? StereoChunk<true>(sections) : StereoChunk<false>(sections);
+    }
     if (channels == 1 && HasAvx2())
         return removeDc ? MonoChunk<true>(sections) : MonoChunk<false>(sections);
 #endif

@@ -234,6 +234,30 @@ TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
     }
 }
 
+// Stereo buffers of a few frames, shorter than the lead-in of sections that run a few frames
+// apart, between loud ones with a steep boost whose chunks leave the fast path's bound.
+TEST(ProcessInputBuffer, StereoEqualsPlainProcessingInShortAndLoudBuffers) {
+    const Settings steep = EqSettings({15000, 120, 20, 1}, {1000, -30, 5, 1}, {60, 400, 100, 1});
+    const Settings mild = EqSettings({5000, 60, 20, 1}, {1000, -30, 20, 0}, {250, 40, 7, 1});
+    InputDsp dsp;
+    dsp.channels = 2;
+    Reference ref;
+    uint32_t seed = 5;
+    for (int round = 0; round < 30; ++round) {
+        ComputeAllSections(dsp, round % 4 < 2 ? steep : mild, 40);
+        ref.dsp = dsp;
+        Samples in(round % 2 ? 2 * (3 + round % 5) : 1200);
+        for (int16_t& sample : in) {
+            seed = seed * 1664525 + 1013904223;
+            sample = static_cast<int16_t>(seed >> 16);
+        }
+        Samples out = in;
+        ProcessInputBuffer(dsp, reinterpret_cast<uint8_t*>(out.data()),
+                           static_cast<uint32_t>(2 * out.size()));
+        ASSERT_EQ(out, ref.Run(in, true)) << round;
+    }
+}
+
 struct FakeVolume : OutputVolumeDevice {
     bool SetOutputVolume(uint32_t volume) override {
         calls.push_back(volume);
