@@ -44,22 +44,29 @@ inline MORA_AVX2 __m256i MulQ28(__m256i c, __m256i signC, __m256i w, __m256i r) 
     return _mm256_srli_epi64(_mm256_add_epi64(_mm256_mul_epi32(c, w), bias), 28);
 }
 
-// One step of every lane, or of the `active` ones when Masked; `in` is each section's input.
+// A sum the compiler is to keep as it is: left to itself it adds the newest product to a part of
+// it first, which lengthens the path from one step to the next by an addition.
+inline MORA_AVX2 __m256i Whole(__m256i sum) {
+    __asm__("" : "+x"(sum));
+    return sum;
+}
+
+// One step of every lane, or of the `active` ones when Masked. Each section's input is the
+// neighbour's output plus the sample, which is zero but in the first section's lane.
 template <bool Masked>
-inline MORA_AVX2 __m256i Step(const Coefficients& c, Lanes& s, __m256i in, __m256i active) {
+inline MORA_AVX2 __m256i Step(const Coefficients& c, Lanes& s, __m256i neighbour, __m256i sample,
+                              __m256i active) {
     // Only the previous value is on the path from one step to the next: the products with the
     // older one are summed beforehand.
     const __m256i p2 = MulQ28(c.negB2, c.signB2, s.w2, s.r2);
     const __m256i a2w2 = MulQ28(c.a2, c.signA2, s.w2, s.r2);
     const __m256i p1 = MulQ28(c.negB1, c.signB1, s.w1, s.r1);
-    __m256i older = _mm256_add_epi32(in, p2);
-    // Kept whole, so that the compiler does not add the newest product to `in` first, which
-    // would lengthen that path by an addition.
-    __asm__("" : "+x"(older));
+    const __m256i older = Whole(_mm256_add_epi32(neighbour, Whole(_mm256_add_epi32(p2, sample))));
     const __m256i x = _mm256_add_epi32(p1, older);
     const __m256i sign = _mm256_srai_epi32(x, 31);
     const __m256i r = _mm256_and_si256(sign, c.round);
-    const __m256i v = _mm256_add_epi32(MulQ28(c.a0, c.signA0, x, r), _mm256_sub_epi32(a2w2, p1));
+    const __m256i v =
+        _mm256_add_epi32(MulQ28(c.a0, c.signA0, x, r), Whole(_mm256_sub_epi32(a2w2, p1)));
     // x xor its sign is x, or -x - 1 when negative: below 2^bits while x is in range.
     const __m256i magnitude = _mm256_xor_si256(x, sign);
     if (Masked) {
@@ -144,9 +151,9 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
             // Each lane takes its neighbour's output for the same sample; the first section
             // takes the sample.
             if (t + j + kAhead < frames) removeDc(t + j + kAhead);
-            const __m256i in =
-                _mm256_blend_epi32(_mm256_permute4x64_epi64(v[j], _MM_SHUFFLE(3, 3, 2, 1)),
-                                   _mm256_set1_epi32(samples[t + j]), 1 << kSampleDword);
+            const __m256i neighbour = _mm256_permute4x64_epi64(v[j], _MM_SHUFFLE(3, 3, 2, 1));
+            const __m256i sample = _mm256_blend_epi32(
+                _mm256_setzero_si256(), _mm256_set1_epi32(samples[t + j]), 1 << kSampleDword);
             __m256i active = used;
             if (Masked) {
                 const __m256i sample = _mm256_sub_epi64(_mm256_set1_epi64x(t + j), delay);
@@ -154,7 +161,7 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
                 const __m256i before = _mm256_cmpgt_epi64(_mm256_set1_epi64x(frames), sample);
                 active = _mm256_and_si256(active, _mm256_and_si256(started, before));
             }
-            v[j] = Step<Masked>(c, s, in, active);
+            v[j] = Step<Masked>(c, s, neighbour, sample, active);
             _mm_storeu_si32(out + t + j, _mm256_castsi256_si128(v[j]));
         }
     };
