@@ -72,7 +72,7 @@ using Chunk = bool (*)(const FastPlan& plan, int64_t multiplier, std::array<Fast
 // lane bound; null when there is none for them or for this processor.
 Chunk SimdChunk(int channels, int sections, bool removeDc);
 
-// The mono one, from the file of its own.
+// The mono SIMD version, which SimdChunk hands mono plans to; null as above.
 Chunk MonoSimdChunk(int sections, bool removeDc);
 
 }  // namespace mora::eq_fast

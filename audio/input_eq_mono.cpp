@@ -1,4 +1,4 @@
-#include <cstring>
+#include <algorithm>
 
 #include "audio/input_eq_fast.h"
 
@@ -96,7 +96,8 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
     for (int k = 0; k < N; ++k) seenState |= (st[0].w[k][0] + offset) | (st[0].w[k][1] + offset);
     if (seenState >> (plan.laneBoundBits + 1)) return false;
 
-    // Section k runs in lane N - 1 - k; the lanes beyond stay zero.
+    // Section k runs in lane N - 1 - k. The lanes beyond have no coefficients and stay zero, so
+    // that the first section's lane takes zero from its neighbour.
     alignas(32) int64_t lanes[11][4] = {};
     for (int k = 0; k < N; ++k) {
         const FastSection& f = plan.sections[k];
@@ -148,17 +149,18 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
     const auto run = [&]<bool Masked>(uint32_t t) MORA_AVX2 {
 #pragma GCC unroll 2
         for (int j = 0; j < kSkew; ++j) {
-            // Each lane takes its neighbour's output for the same sample; the first section
-            // takes the sample.
             if (t + j + kAhead < frames) removeDc(t + j + kAhead);
+            // Each lane takes its neighbour's output for the same sample; the first section
+            // takes the sample besides.
             const __m256i neighbour = _mm256_permute4x64_epi64(v[j], _MM_SHUFFLE(3, 3, 2, 1));
             const __m256i sample = _mm256_blend_epi32(
                 _mm256_setzero_si256(), _mm256_set1_epi32(samples[t + j]), 1 << kSampleDword);
             __m256i active = used;
             if (Masked) {
-                const __m256i sample = _mm256_sub_epi64(_mm256_set1_epi64x(t + j), delay);
-                const __m256i started = _mm256_cmpgt_epi64(sample, _mm256_set1_epi64x(-1));
-                const __m256i before = _mm256_cmpgt_epi64(_mm256_set1_epi64x(frames), sample);
+                // The sample each lane is at.
+                const __m256i at = _mm256_sub_epi64(_mm256_set1_epi64x(t + j), delay);
+                const __m256i started = _mm256_cmpgt_epi64(at, _mm256_set1_epi64x(-1));
+                const __m256i before = _mm256_cmpgt_epi64(_mm256_set1_epi64x(frames), at);
                 active = _mm256_and_si256(active, _mm256_and_si256(started, before));
             }
             v[j] = Step<Masked>(c, s, neighbour, sample, active);
