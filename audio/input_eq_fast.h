@@ -58,6 +58,11 @@ struct FastState {
     std::array<std::array<int64_t, 2>, kEqBandCount> w;  // w1, w2 of each fast section
 };
 
+// The most frames a chunk of `Channels` channels is given. The mono SIMD path fills and empties
+// its lanes at each end of a chunk, so its chunks are longer.
+template <int Channels>
+inline constexpr uint32_t kChunkFrames = Channels == 1 ? 512 : 128;
+
 // `frames` frames of the buffer's channels, in place. False (and the samples partly changed)
 // when a value left the bound; the state is then to be discarded.
 using Chunk = bool (*)(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
@@ -70,5 +75,8 @@ Chunk WideStereoChunk(int sections, bool removeDc);
 // The SIMD version for `channels` channels and `sections` fast sections, which needs the plan's
 // lane bound; null when there is none for them or for this processor.
 Chunk SimdChunk(int channels, int sections, bool removeDc);
+
+// The mono SIMD version, which SimdChunk hands mono plans to; null as above.
+Chunk MonoSimdChunk(int sections, bool removeDc);
 
 }  // namespace mora::eq_fast

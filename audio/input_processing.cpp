@@ -154,11 +154,10 @@ template <int N, int Channels, bool RemoveDc>
 uint32_t FastFrames(const FastPlan& plan, int64_t multiplier, std::array<FastState, 2>& st,
                     uint8_t* data, uint32_t frames) {
     const Chunk first = plan.laneBoundBits >= 0 ? SimdChunk(Channels, N, RemoveDc) : nullptr;
-    constexpr uint32_t kChunkFrames = 128;
-    std::array<uint8_t, kChunkFrames * Channels * 2> saved;
+    std::array<uint8_t, kChunkFrames<Channels> * Channels * 2> saved;
     uint32_t done = 0;
     while (done < frames) {
-        const uint32_t n = std::min(frames - done, kChunkFrames);
+        const uint32_t n = std::min(frames - done, kChunkFrames<Channels>);
         uint8_t* chunk = data + 2 * Channels * done;
         const size_t bytes = 2 * Channels * n;
         std::copy_n(chunk, bytes, saved.begin());

@@ -258,6 +258,24 @@ TEST(ProcessInputBuffer, StereoEqualsPlainProcessingInShortAndLoudBuffers) {
     }
 }
 
+// Mono buffers whose fast part ends in a chunk of one to three frames, fewer than the sections
+// the equaliser runs in turn, with three and with two sections.
+TEST(ProcessInputBuffer, EqualsPlainProcessingInShortMonoChunks) {
+    for (const Settings& settings :
+         {EqSettings({5000, 60, 20, 1}, {1000, -30, 20, 1}, {250, 40, 7, 1}),
+          EqSettings({5000, 60, 20, 1}, {1000, -30, 20, 0}, {250, 40, 7, 1})}) {
+        InputDsp dsp;
+        ComputeAllSections(dsp, settings, 6);
+        Reference ref{dsp};
+        int i = 0;
+        for (int frames : {3, 4, 5, 515, 516, 517}) {
+            Samples in(frames);
+            for (auto& sample : in) sample = static_cast<int16_t>(9000 * std::sin(0.05 * i++));
+            ASSERT_EQ(Process(dsp, in), ref.Run(in, true)) << frames;
+        }
+    }
+}
+
 struct FakeVolume : OutputVolumeDevice {
     bool SetOutputVolume(uint32_t volume) override {
         calls.push_back(volume);
