@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "audio/input_eq_fast.h"
+#include "platform/system_facts.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -208,8 +209,7 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
 #undef MORA_AVX2
 
 bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return SimdSupport() >= SimdLevel::Avx2;
 }
 
 template <bool RemoveDc>

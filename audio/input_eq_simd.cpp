@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "audio/input_eq_fast.h"
+#include "platform/system_facts.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -14,8 +15,7 @@ namespace {
 
 #if MORA_EQ_X86
 bool HasSse41() {
-    static const bool has = __builtin_cpu_supports("sse4.1");
-    return has;
+    return SimdSupport() >= SimdLevel::Sse41;
 }
 
 // Stereo with SSE4.1: the left and right values sit in the low halves of the two 64-bit lanes,

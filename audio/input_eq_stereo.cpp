@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "audio/input_eq_fast.h"
+#include "platform/system_facts.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -269,8 +270,7 @@ __attribute__((target("avx2"))) bool FastChunkStereoAvx2(const FastPlan& plan, i
 
 Chunk WideStereoChunk([[maybe_unused]] int sections, [[maybe_unused]] bool removeDc) {
 #if MORA_EQ_X86
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    if (!hasAvx2) return nullptr;
+    if (SimdSupport() < SimdLevel::Avx2) return nullptr;
     switch (sections) {
         case 2:
             return removeDc ? &FastChunkStereoAvx2<2, true> : &FastChunkStereoAvx2<2, false>;

@@ -3,7 +3,10 @@
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -43,6 +46,40 @@ uint32_t TickCountMs() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+namespace {
+
+SimdLevel ProcessorSimd() {
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+    if (__builtin_cpu_supports("sse4.1")) return SimdLevel::Sse41;
+#endif
+    return SimdLevel::None;
+}
+
+SimdLevel CapFromEnvironment() {
+    const char* text = std::getenv("MORA_SIMD");
+    const std::string cap = text ? text : "";
+    if (cap == "none") return SimdLevel::None;
+    if (cap == "sse4.1") return SimdLevel::Sse41;
+    return SimdLevel::Avx2;
+}
+
+std::atomic<SimdLevel>& Cap() {
+    static std::atomic<SimdLevel> cap{CapFromEnvironment()};
+    return cap;
+}
+
+}  // namespace
+
+SimdLevel SimdSupport() {
+    static const SimdLevel processor = ProcessorSimd();
+    return std::min(processor, Cap().load(std::memory_order_relaxed));
+}
+
+void CapSimd(SimdLevel cap) {
+    Cap().store(cap, std::memory_order_relaxed);
 }
 
 }  // namespace mora

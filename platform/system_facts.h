@@ -24,4 +24,14 @@ std::optional<MemoryStatus> GetMemoryStatus();
 // A millisecond tick count from a monotonic clock.
 uint32_t TickCountMs();
 
+// The vector instructions the audio processing may use, in rising order. Each level's code
+// gives the same samples, so the level only changes the speed.
+enum class SimdLevel { None, Sse41, Avx2 };
+
+// What this processor has, no higher than the cap.
+SimdLevel SimdSupport();
+// Caps the level, so that tests run the code older processors take; the environment variable
+// MORA_SIMD ("none", "sse4.1" or "avx2") sets the cap at start.
+void CapSimd(SimdLevel cap);
+
 }  // namespace mora

@@ -12,6 +12,7 @@
 #include "audio/eq_presets.h"
 #include "audio/output_volume.h"
 #include "platform/program_dir.h"
+#include "platform/system_facts.h"
 #include "tests/support/temp_dir.h"
 
 namespace mora {
@@ -190,7 +191,18 @@ struct Reference {
 // Loud noise over a tone, in buffers of uneven lengths (odd byte counts, single samples), with
 // the equaliser's bands switched on and off between buffers, a 40 dB boost that clips and
 // saturates the sections, and the input gain's full range.
-TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
+// Runs `check` with the vector code of each processor level, the newest last, so the paths an
+// older processor takes are tested on a newer one too.
+template <typename Check>
+void AtEverySimdLevel(Check check) {
+    for (SimdLevel level : {SimdLevel::None, SimdLevel::Sse41, SimdLevel::Avx2}) {
+        CapSimd(level);
+        SCOPED_TRACE(static_cast<int>(level));
+        check();
+    }
+}
+
+void CompareWithPlainProcessing() {
     const std::vector<Settings> settings = {
         EqSettings({5000, 60, 20, 1}, {1000, -30, 20, 1}, {250, 40, 7, 1}),
         EqSettings({5000, 60, 20, 0}, {1000, -30, 20, 1}, {250, 40, 7, 0}),
@@ -232,6 +244,10 @@ TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
             }
         }
     }
+}
+
+TEST(ProcessInputBuffer, EqualsPlainProcessingAcrossBuffersAndSettingChanges) {
+    AtEverySimdLevel(CompareWithPlainProcessing);
 }
 
 // Stereo buffers of a few frames, shorter than the lead-in of sections that run a few frames
