@@ -18,8 +18,7 @@ namespace mora::resampler_simd {
 #if MORA_RESAMPLER_X86
 namespace {
 constexpr uint32_t kOutRate = 48000;
-constexpr uint32_t kBatch = 8;    // outputs whose sums are reduced together
-constexpr uint32_t kChunk = 256;  // outputs whose taps are located before they are computed
+constexpr uint32_t kBatch = 8;  // outputs whose sums are reduced together
 constexpr size_t kRow = 2 * kResamplerTaps;
 
 // Each tap c is split as 16 * high + low with low in -8 … 7, so that for a sample x the shifted
@@ -58,54 +57,18 @@ MORA_AVX2_INLINE void Store(void* p, __m256i v) {
     _mm256_storeu_si256(static_cast<__m256i*>(p), v);
 }
 
-// The shifted products of the 16 taps from x in eight 32-bit parts.
-MORA_AVX2_INLINE __m256i Taps(const int16_t* x, const int16_t* row) {
+// The shifted products of the 16 taps from x in eight 32-bit parts; `row` is the byte offset of
+// the phase's row in the split table.
+MORA_AVX2_INLINE __m256i Taps(const int16_t* x, const char* rows, uint32_t row) {
     const __m256i v = Load(x);
-    const __m256i low = _mm256_mulhi_epi16(v, Load(row + kResamplerTaps));
-    return _mm256_add_epi32(_mm256_madd_epi16(v, Load(row)),
+    const __m256i low = _mm256_mulhi_epi16(v, Load(rows + row + 2 * kResamplerTaps));
+    return _mm256_add_epi32(_mm256_madd_epi16(v, Load(rows + row)),
                             _mm256_madd_epi16(low, _mm256_set1_epi16(1)));
 }
 
-// Sums of the outputs of both channels, added up as they are made so that few are held at once.
-template <bool Stereo>
-struct Sums {
-    __m256i left, right;
-};
-
-// The sums of two outputs' parts: those of the first in the even 32-bit lanes, taps 0 … 7 in the
-// low half and 8 … 15 in the high half, those of the second in the odd lanes. The channels
-// share the rows.
-template <bool Stereo>
-MORA_AVX2_INLINE Sums<Stereo> Pair(const int16_t* left, const int16_t* right, const uint32_t* at,
-                                   const int16_t* row0, const int16_t* row1) {
-    Sums<Stereo> s;
-    s.left = _mm256_hadd_epi32(Taps(left + at[0], row0), Taps(left + at[1], row1));
-    if constexpr (Stereo)
-        s.right = _mm256_hadd_epi32(Taps(right + at[0], row0), Taps(right + at[1], row1));
-    return s;
-}
-
-// Two pairs' sums as four outputs', one part of each in each half.
-template <bool Stereo>
-MORA_AVX2_INLINE Sums<Stereo> Quad(const int16_t* left, const int16_t* right, const uint32_t* at,
-                                   const int16_t* rows, const uint32_t* row) {
-    const Sums<Stereo> a = Pair<Stereo>(left, right, at, rows + row[0], rows + row[1]);
-    const Sums<Stereo> b = Pair<Stereo>(left, right, at + 2, rows + row[2], rows + row[3]);
-    Sums<Stereo> s;
-    s.left = _mm256_hadd_epi32(a.left, b.left);
-    if constexpr (Stereo) s.right = _mm256_hadd_epi32(a.right, b.right);
-    return s;
-}
-
-// The eight sums in output order from the quads of outputs 0 … 3 and 4 … 7.
-MORA_AVX2_INLINE __m256i Eight(__m256i a, __m256i b) {
-    return _mm256_add_epi32(_mm256_blend_epi32(a, b, 0xF0), _mm256_permute2x128_si256(a, b, 0x21));
-}
-
-// Where each output of a chunk starts in the input and the offset of its phase's row.
+// Where the outputs of a batch start in the input and the byte offsets of their phases' rows.
 struct Steps {
-    alignas(32) std::array<uint32_t, kChunk> at;
-    alignas(32) std::array<uint32_t, kChunk> row;
+    alignas(32) std::array<uint32_t, kBatch> at, row;
 };
 
 // The phase stepping of eight consecutive outputs at once: lane j follows output j of each
@@ -123,61 +86,113 @@ class Stepper {
         left_ = Load(left.data());
         at_ = Load(at.data());
         const uint64_t eight = uint64_t{kBatch} * rate;
-        fall_ = _mm256_set1_epi32(static_cast<int>(eight % kOutRate));
-        advance_ = _mm256_set1_epi32(static_cast<int>(eight / kOutRate));
+        const auto fall = static_cast<int>(eight % kOutRate);
+        fall_ = _mm256_set1_epi32(fall);
+        rise_ = _mm256_set1_epi32(static_cast<int>(kOutRate) - fall);
+        advance_ = _mm256_set1_epi32(static_cast<int>(eight / kOutRate) + 1);
     }
 
-    MORA_AVX2_INLINE void Next(uint32_t* at, uint32_t* row) {
-        // The row of phase p = floor(left / 100) starts at p * 32: the high half of
-        // (left / 2) * 41944, less its low five bits, is exact for every left up to 48000.
+    MORA_AVX2_INLINE void Next(Steps& steps) {
+        // Phase p = floor(left / 100) is the high half of (left / 2) * 41944 shifted right by
+        // five, exact for every left up to 48000; its row starts at byte p * 64.
         const __m256i phase =
             _mm256_mulhi_epu16(_mm256_srli_epi32(left_, 1), _mm256_set1_epi32(41944));
-        Store(row, _mm256_and_si256(phase, _mm256_set1_epi32(~31)));
-        Store(at, at_);
-        left_ = _mm256_sub_epi32(left_, fall_);
-        const __m256i wrapped = _mm256_cmpgt_epi32(_mm256_set1_epi32(1), left_);
-        left_ = _mm256_add_epi32(left_, _mm256_and_si256(wrapped, _mm256_set1_epi32(kOutRate)));
-        at_ = _mm256_sub_epi32(_mm256_add_epi32(at_, advance_), wrapped);
+        Store(steps.row.data(),
+              _mm256_slli_epi32(_mm256_and_si256(phase, _mm256_set1_epi32(~31)), 1));
+        Store(steps.at.data(), at_);
+        // Lanes whose acc does not wrap (left stays above zero) take 48000 back and one input
+        // sample fewer.
+        const __m256i stays = _mm256_cmpgt_epi32(left_, fall_);
+        left_ = _mm256_sub_epi32(_mm256_add_epi32(left_, rise_),
+                                 _mm256_and_si256(stays, _mm256_set1_epi32(kOutRate)));
+        at_ = _mm256_add_epi32(_mm256_add_epi32(at_, advance_), stays);
     }
 
   private:
-    __m256i left_, at_, fall_, advance_;
+    __m256i left_, at_, fall_, rise_, advance_;
 };
+
+// Two outputs' sums of parts: the first's in 32-bit lanes 0, 1, 4 and 5, the second's in the
+// others, each lane the sum of two of an output's eight parts.
+MORA_AVX2_INLINE __m256i Pair(__m256i s0, __m256i s1) {
+    return _mm256_hadd_epi32(s0, s1);
+}
+
+// Four outputs' sums from two pairs: in each half, one part per output in output order.
+MORA_AVX2_INLINE __m256i Quad(__m256i p01, __m256i p23) {
+    return _mm256_hadd_epi32(p01, p23);
+}
+
+// The eight sums in output order from the quads of outputs 0 … 3 and 4 … 7.
+MORA_AVX2_INLINE __m256i Eight(__m256i a, __m256i b) {
+    return _mm256_add_epi32(_mm256_blend_epi32(a, b, 0xF0), _mm256_permute2x128_si256(a, b, 0x21));
+}
+
+// The shifted sums of four outputs of each channel from their quads: left in the low half,
+// right in the high half.
+MORA_AVX2_INLINE __m256i Halves(__m256i left, __m256i right) {
+    return _mm256_srai_epi32(_mm256_add_epi32(_mm256_permute2x128_si256(left, right, 0x20),
+                                              _mm256_permute2x128_si256(left, right, 0x31)),
+                             11);
+}
+
+// Makes a batch of outputs of each channel, adding up their parts as they are made so that few
+// are held at once; both channels take each row from one load. The packs saturate to 16 bits
+// as the clamp does. Outputs past `count` are made but not stored.
+template <bool Stereo>
+MORA_AVX2_INLINE void Emit(const int16_t* l, const int16_t* r, const char* rows, const Steps& steps,
+                           int16_t* outLeft, int16_t* outRight, uint32_t count) {
+    __m256i quads[2][2];
+#pragma GCC unroll 2
+    for (uint32_t q = 0; q < 2; ++q) {
+        __m256i pairs[2][2];
+#pragma GCC unroll 2
+        for (uint32_t p = 0; p < 2; ++p) {
+            const uint32_t j = 4 * q + 2 * p;
+            const uint32_t* at = &steps.at[j];
+            const uint32_t* row = &steps.row[j];
+            pairs[0][p] = Pair(Taps(l + at[0], rows, row[0]), Taps(l + at[1], rows, row[1]));
+            if constexpr (Stereo)
+                pairs[1][p] = Pair(Taps(r + at[0], rows, row[0]), Taps(r + at[1], rows, row[1]));
+        }
+        quads[0][q] = Quad(pairs[0][0], pairs[0][1]);
+        if constexpr (Stereo) quads[1][q] = Quad(pairs[1][0], pairs[1][1]);
+    }
+    __m256i packed;
+    if constexpr (Stereo) {
+        packed =
+            _mm256_packs_epi32(Halves(quads[0][0], quads[1][0]), Halves(quads[0][1], quads[1][1]));
+    } else {
+        const __m256i sums = _mm256_srai_epi32(Eight(quads[0][0], quads[0][1]), 11);
+        packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(sums, sums), 0xD8);
+    }
+    if (count >= kBatch) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(outLeft), _mm256_castsi256_si128(packed));
+        if constexpr (Stereo)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outRight),
+                             _mm256_extracti128_si256(packed, 1));
+    } else {
+        alignas(32) std::array<int16_t, 2 * kBatch> last;
+        Store(last.data(), packed);
+        std::copy_n(last.data(), count, outLeft);
+        if constexpr (Stereo) std::copy_n(last.data() + kBatch, count, outRight);
+    }
+}
 
 template <bool Stereo>
 MORA_AVX2 void InterpolateAvx2(const int16_t* left, const int16_t* right, uint32_t acc,
                                uint32_t rate, int16_t* outLeft, int16_t* outRight, uint32_t count) {
-    const int16_t* rows = Split().taps.data();
+    const char* rows = reinterpret_cast<const char*>(Split().taps.data());
     Stepper stepper(acc, rate);
-    Steps steps;
-    alignas(32) std::array<int16_t, 2 * kBatch> last{};
-    for (uint32_t first = 0; first < count; first += kChunk) {
-        const uint32_t n = std::min(count - first, kChunk);
-        for (uint32_t i = 0; i < n; i += kBatch) stepper.Next(&steps.at[i], &steps.row[i]);
-        for (uint32_t i = 0; i < n; i += kBatch) {
-            const uint32_t* at = &steps.at[i];
-            const uint32_t* row = &steps.row[i];
-            const Sums<Stereo> a = Quad<Stereo>(left, right, at, rows, row);
-            const Sums<Stereo> b = Quad<Stereo>(left, right, at + 4, rows, row + 4);
-            // The pack saturates to 16 bits as the clamp does.
-            const __m256i sl = _mm256_srai_epi32(Eight(a.left, b.left), 11);
-            __m256i sr = sl;
-            if constexpr (Stereo) sr = _mm256_srai_epi32(Eight(a.right, b.right), 11);
-            // Left outputs in the low half, right (or left again) in the high half.
-            const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(sl, sr), 0xD8);
-            const uint32_t out0 = first + i;
-            if (n - i >= kBatch) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(outLeft + out0),
-                                 _mm256_castsi256_si128(packed));
-                if constexpr (Stereo)
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(outRight + out0),
-                                     _mm256_extracti128_si256(packed, 1));
-            } else {
-                Store(last.data(), packed);
-                std::copy_n(last.data(), n - i, outLeft + out0);
-                if constexpr (Stereo) std::copy_n(last.data() + kBatch, n - i, outRight + out0);
-            }
-        }
+    // Each batch's steps are worked out two batches ahead, so that the stepping overlaps the
+    // arithmetic and its stores have left for the cache before they are read.
+    std::array<Steps, 4> steps;
+    stepper.Next(steps[0]);
+    stepper.Next(steps[1]);
+    for (uint32_t b = 0, first = 0; first < count; ++b, first += kBatch) {
+        stepper.Next(steps[(b + 2) & 3]);
+        Emit<Stereo>(left, right, rows, steps[b & 3], outLeft + first, outRight + first,
+                     count - first);
     }
 }
 
