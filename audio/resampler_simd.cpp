@@ -191,8 +191,8 @@ MORA_AVX2 void InterpolateAvx2(const int16_t* left, const int16_t* right, uint32
     stepper.Next(steps[1]);
     for (uint32_t b = 0, first = 0; first < count; ++b, first += kBatch) {
         stepper.Next(steps[(b + 2) & 3]);
-        Emit<Stereo>(left, right, rows, steps[b & 3], outLeft + first, outRight + first,
-                     count - first);
+        Emit<Stereo>(left, right, rows, steps[b & 3], outLeft + first,
+                     Stereo ? outRight + first : nullptr, count - first);
     }
 }
 
