@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "audio/resampler_simd.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -91,8 +93,11 @@ uint32_t Resampler::Run(const int16_t* in, uint32_t inFrames, int channels, int1
                         int16_t* right, uint32_t outSamples) {
     const ResamplerTable& table = ResamplerCoefficients();
     const auto ch = static_cast<uint32_t>(channels);
+    const bool simd = resampler_simd::Available();
+    // The vector path makes its outputs in eights.
+    const uint64_t outputs = simd ? (uint64_t{outSamples} + 7) / 8 * 8 : outSamples;
     // The last frame the taps reach: where the phase steps end, plus the 16 taps.
-    const uint64_t reach = (uint64_t{acc_} + uint64_t{outSamples} * rate_) / kOutRate + 1;
+    const uint64_t reach = (uint64_t{acc_} + outputs * rate_) / kOutRate + 1;
     const size_t planeSize = std::max<size_t>(inFrames, reach) + kResamplerTaps;
     // Each channel deinterleaved into its own plane, padded with silence past the input.
     plane_.resize(planeSize * ch);
@@ -100,9 +105,11 @@ uint32_t Resampler::Run(const int16_t* in, uint32_t inFrames, int channels, int1
     if (ch == 1) {
         std::copy_n(in, inFrames, plane_.data());
         done = inFrames;
+    } else if (simd) {
+        done = resampler_simd::Deinterleave(in, inFrames, plane_.data(), plane_.data() + planeSize);
     }
 #if defined(__SSE2__)
-    if (ch == 2) {
+    if (ch == 2 && !simd) {
         // Eight frames at a time: each 32-bit lane holds a frame, left in its low half.
         for (; done + 8 <= inFrames; done += 8) {
             const __m128i a = Load(in + 2 * done), b = Load(in + 2 * done + 8);
@@ -122,6 +129,12 @@ uint32_t Resampler::Run(const int16_t* in, uint32_t inFrames, int channels, int1
     // Both channels share each phase step and its coefficients.
     const int16_t* l = plane_.data();
     const int16_t* r = l + planeSize;
+    if (simd) {
+        resampler_simd::Interpolate(l, ch == 2 ? r : nullptr, acc_, rate_, left, right, outSamples);
+        const uint64_t end = uint64_t{acc_} + uint64_t{outSamples} * rate_;
+        acc_ = static_cast<uint32_t>(end % kOutRate);
+        return static_cast<uint32_t>(end / kOutRate);
+    }
     uint32_t n = 0;
     for (uint32_t i = 0; i < outSamples; ++i) {
         const auto& coef = table[(kOutRate - acc_) / 100];
