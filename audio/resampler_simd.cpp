@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "audio/resampler.h"
+#include "platform/system_facts.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -216,8 +217,7 @@ MORA_AVX2 uint32_t DeinterleaveAvx2(const int16_t* in, uint32_t frames, int16_t*
 }  // namespace
 
 bool Available() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return SimdSupport() >= SimdLevel::Avx2;
 }
 
 uint32_t Deinterleave(const int16_t* in, uint32_t frames, int16_t* left, int16_t* right) {
