@@ -45,11 +45,12 @@ struct RecorderRun {
     double maxMs = 0;
 };
 
-RecorderRun Record(const std::string& folder, const std::string& in, int channels, int index) {
+RecorderRun Record(const std::string& folder, const std::string& in, int channels, int index,
+                   bool eq) {
     ManualEventLoop loop;
     auto audio = OpenAudioSystem(loop, "file:" + in + ",,fast").system;
     Settings settings;
-    settings.EqOn = 1;
+    settings.EqOn = eq ? 1 : 0;
     settings.EqBands = {EqBand{5000, 60, 20, 1}, EqBand{1000, -30, 20, 1}, EqBand{250, 40, 20, 1}};
     settings.RecordStereo = channels == 2 ? 1 : 0;
     settings.Mp2BitrateIndex = static_cast<uint8_t>(index);
@@ -97,7 +98,8 @@ double Median(std::vector<double> v) {
 
 // Rounds alternate ours and twolame, so that a machine whose speed wanders (shared cores,
 // frequency steps) treats both alike; the medians and the median of each round's ratio are
-// printed. MORA_BENCH_ROUNDS sets the count (5 by default).
+// printed. MORA_BENCH_ROUNDS sets the count (5 by default). Each round also records with the
+// equaliser switched off, to show what its three sections cost.
 int main() {
     test::TempDir dir;
     const uint32_t seconds = 60;
@@ -111,10 +113,11 @@ int main() {
         WriteWav(in48, TestAudio(48000, seconds, channels), channels, 48000);
         const std::string command = std::string("twolame ") + (channels == 2 ? "-m s" : "-m m") +
                                     " -b " + kbps + " " + in48 + " " + dir.File("t.mp2");
-        std::vector<double> ours, theirs, ratios;
+        std::vector<double> ours, plain, theirs, ratios;
         RecorderRun worst;
         for (int r = 0; r < rounds; ++r) {
-            const RecorderRun run = Record(dir.Path(), in441, channels, index);
+            const RecorderRun run = Record(dir.Path(), in441, channels, index, true);
+            plain.push_back(Record(dir.Path(), in441, channels, index, false).cpu);
             worst.worstP99Ms = std::max(worst.worstP99Ms, run.worstP99Ms);
             worst.maxMs = std::max(worst.maxMs, run.maxMs);
             ours.push_back(run.cpu);
@@ -134,6 +137,9 @@ int main() {
                 "ours/twolame %.2fx (median of the rounds' ratios %.2fx)\n",
                 what.c_str(), rounds, Median(ours) * 1000 / seconds, twolame * 1000 / seconds,
                 Median(ours) / twolame, Median(ratios));
+        if (twolame > 0)
+            std::printf("%-40s without the equaliser: ours %.2f ms, ours/twolame %.2fx\n",
+                        what.c_str(), Median(plain) * 1000 / seconds, Median(plain) / twolame);
         std::printf(
             "%-40s buffer handler: p99 %.2f ms (worst 5 s window), max %.2f ms, buffer "
             "50 ms\n",
