@@ -8,10 +8,24 @@
 
 #include "audio/input_processing.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#define MORA_EQ_X86 1
+#else
+#define MORA_EQ_X86 0
+#endif
+
 namespace mora::eq_fast {
 
 inline int16_t Clip(int64_t y) {
     return static_cast<int16_t>(std::clamp<int64_t>(y, -32767, 32767));
+}
+
+// Beyond +-limit the gain's result clips anyway; within it, multiplier x value fits 32 bits, so
+// the vector paths clamp to it and multiply in 32-bit lanes.
+inline int32_t GainLimit(int64_t multiplier) {
+    return multiplier == 0
+               ? 0
+               : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
 }
 
 inline uint32_t ReadSample(const uint8_t* p) {

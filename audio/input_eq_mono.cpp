@@ -3,17 +3,14 @@
 #include "audio/input_eq_fast.h"
 #include "platform/system_facts.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if MORA_EQ_X86
 #include <immintrin.h>
-#define MORA_EQ_MONO_X86 1
-#else
-#define MORA_EQ_MONO_X86 0
 #endif
 
 namespace mora::eq_fast {
 namespace {
 
-#if MORA_EQ_MONO_X86
+#if MORA_EQ_X86
 // Mono with AVX2: the sections of one sample form a chain, so each 64-bit lane runs one section
 // and the chain of one sample is spread over several steps that the processor overlaps. The
 // first section sits in the highest used lane and the last in lane 0, and each lane is kSkew
@@ -176,12 +173,7 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
     const __m256i low = _mm256_and_si256(used, _mm256_set1_epi64x(0xffffffff));
     if (!_mm256_testz_si256(_mm256_srli_epi32(s.seen, plan.laneBoundBits), low)) return false;
 
-    // The gain. Beyond +-limit the result clips anyway; within it, multiplier x value fits 32
-    // bits.
-    const int32_t limit =
-        multiplier == 0
-            ? 0
-            : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
+    const int32_t limit = GainLimit(multiplier);
     const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
     const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
     const __m128i floor16 = _mm_set1_epi16(-32767);
@@ -230,7 +222,7 @@ Chunk MonoChunk(int sections) {
 }  // namespace
 
 Chunk MonoSimdChunk([[maybe_unused]] int sections, [[maybe_unused]] bool removeDc) {
-#if MORA_EQ_MONO_X86
+#if MORA_EQ_X86
     if (HasAvx2()) return removeDc ? MonoChunk<true>(sections) : MonoChunk<false>(sections);
 #endif
     return nullptr;

@@ -3,11 +3,8 @@
 #include "audio/input_eq_fast.h"
 #include "platform/system_facts.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if MORA_EQ_X86
 #include <immintrin.h>
-#define MORA_EQ_X86 1
-#else
-#define MORA_EQ_X86 0
 #endif
 
 namespace mora::eq_fast {
@@ -70,11 +67,7 @@ __attribute__((target("sse4.1"))) bool FastChunkStereoSse41(const FastPlan& plan
     }
     if (seenState >> (plan.laneBoundBits + 1)) return false;
     __m128i dc = pair([](const FastState& s) { return s.dc; });
-    // Beyond +-limit the gain's result clips anyway; within it, multiplier x value fits 32 bits.
-    const int32_t limit =
-        multiplier == 0
-            ? 0
-            : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
+    const int32_t limit = GainLimit(multiplier);
     const __m128i hi = _mm_set1_epi32(limit), lo = _mm_set1_epi32(-limit);
     const __m128i m = _mm_set1_epi64x(multiplier), floor16 = _mm_set1_epi16(-32767);
     const __m128i laneOffset = _mm_set1_epi32(static_cast<int32_t>(offset));

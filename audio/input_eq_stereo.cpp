@@ -5,11 +5,8 @@
 #include "audio/input_eq_fast.h"
 #include "platform/system_facts.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if MORA_EQ_X86
 #include <immintrin.h>
-#define MORA_EQ_X86 1
-#else
-#define MORA_EQ_X86 0
 #endif
 
 namespace mora::eq_fast {
@@ -197,11 +194,7 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     const __m256i used = _mm256_set_epi64x(0, N > 2 ? -1 : 0, -1, -1);
     if (!_mm256_testz_si256(_mm256_srli_epi32(seen, bound), used)) return false;
 
-    // Beyond +-limit the gain's result clips anyway; within it, multiplier x value fits 32 bits.
-    const int32_t limit =
-        multiplier == 0
-            ? 0
-            : static_cast<int32_t>((int64_t{32768} * 1024 + multiplier - 1) / multiplier);
+    const int32_t limit = GainLimit(multiplier);
     const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
     const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
     const __m256i floor16 = _mm256_set1_epi16(-32767);
