@@ -99,7 +99,8 @@ double Median(std::vector<double> v) {
 // Rounds alternate ours and twolame, so that a machine whose speed wanders (shared cores,
 // frequency steps) treats both alike; the medians and the median of each round's ratio are
 // printed. MORA_BENCH_ROUNDS sets the count (5 by default). Each round also records with the
-// equaliser switched off, to show what its three sections cost.
+// equaliser switched off, to show what its three sections cost, and runs the same processing
+// with sox piped into twolame.
 int main() {
     test::TempDir dir;
     const uint32_t seconds = 60;
@@ -113,7 +114,15 @@ int main() {
         WriteWav(in48, TestAudio(48000, seconds, channels), channels, 48000);
         const std::string command = std::string("twolame ") + (channels == 2 ? "-m s" : "-m m") +
                                     " -b " + kbps + " " + in48 + " " + dir.File("t.mp2");
-        std::vector<double> ours, plain, theirs, ratios;
+        // The same work done by the usual tools: sox removes DC, runs the three bands and the gain
+        // and converts to 48 kHz, and twolame encodes what it pipes.
+        const std::string ch = std::to_string(channels);
+        const std::string chain =
+            "sox " + in441 +
+            " -t raw -e signed -b 16 - highpass 7 equalizer 5000 2q 6 equalizer 1000 2q -3 "
+            "equalizer 250 2q 4 gain 6 rate -l 48000 | twolame -r -s 48000 -N " +
+            ch + (channels == 2 ? " -m s" : " -m m") + " -b " + kbps + " - " + dir.File("s.mp2");
+        std::vector<double> ours, plain, theirs, ratios, tools;
         RecorderRun worst;
         for (int r = 0; r < rounds; ++r) {
             const RecorderRun run = Record(dir.Path(), in441, channels, index, true);
@@ -126,6 +135,8 @@ int main() {
                 theirs.push_back(twolame);
                 ratios.push_back(run.cpu / twolame);
             }
+            const double toolChain = bench::ChildCpu(chain);
+            if (toolChain > 0) tools.push_back(toolChain);
         }
         const std::string what =
             std::string("recorder MP2 ") + (channels == 2 ? "stereo 128k" : "mono 64k");
@@ -140,6 +151,9 @@ int main() {
         if (twolame > 0)
             std::printf("%-40s without the equaliser: ours %.2f ms, ours/twolame %.2fx\n",
                         what.c_str(), Median(plain) * 1000 / seconds, Median(plain) / twolame);
+        if (!tools.empty())
+            std::printf("%-40s sox (DC, EQ, gain, 48k) | twolame: %.2f ms, ours/that %.2fx\n",
+                        what.c_str(), Median(tools) * 1000 / seconds, Median(ours) / Median(tools));
         std::printf(
             "%-40s buffer handler: p99 %.2f ms (worst 5 s window), max %.2f ms, buffer "
             "50 ms\n",
