@@ -93,4 +93,10 @@ Chunk SimdChunk(int channels, int sections, bool removeDc);
 // The mono SIMD version, which SimdChunk hands mono plans to; null as above.
 Chunk MonoSimdChunk(int sections, bool removeDc);
 
+#if MORA_EQ_X86
+// The gain over `count` section outputs v (four times the sample's scale), in AVX2 lanes:
+// clip((multiplier x v) >> 10) into 16-bit samples at `data`. Only where the processor has AVX2.
+void GainAvx2(const int32_t* v, uint32_t count, int64_t multiplier, uint8_t* data);
+#endif
+
 }  // namespace mora::eq_fast

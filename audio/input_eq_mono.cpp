@@ -173,20 +173,7 @@ __attribute__((target("avx2"))) bool FastChunkMonoAvx2(const FastPlan& plan, int
     const __m256i low = _mm256_and_si256(used, _mm256_set1_epi64x(0xffffffff));
     if (!_mm256_testz_si256(_mm256_srli_epi32(s.seen, plan.laneBoundBits), low)) return false;
 
-    const int32_t limit = GainLimit(multiplier);
-    const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
-    const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
-    const __m128i floor16 = _mm_set1_epi16(-32767);
-    uint32_t i = 0;
-    for (; i + 8 <= frames; i += 8) {
-        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + head + i));
-        const __m256i g = _mm256_srai_epi32(
-            _mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(y, hi), lo), m), 10);
-        const __m128i packed =
-            _mm_packs_epi32(_mm256_castsi256_si128(g), _mm256_extracti128_si256(g, 1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(data + 2 * i), _mm_max_epi16(packed, floor16));
-    }
-    for (; i < frames; ++i) WriteSample(data + 2 * i, Clip(Mul(multiplier, out[head + i]) >> 10));
+    GainAvx2(out + head, frames, multiplier, data);
 
     alignas(32) int64_t w1[4], w2[4];
     _mm256_store_si256(reinterpret_cast<__m256i*>(w1), s.w1);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "audio/input_eq_fast.h"
@@ -117,6 +118,48 @@ __attribute__((target("sse4.1"))) bool FastChunkStereoSse41(const FastPlan& plan
 }
 #undef MORA_SSE41
 
+#define MORA_AVX2 __attribute__((target("avx2"), always_inline))
+
+inline MORA_AVX2 __m256i GainLanes(const int32_t* v, __m256i hi, __m256i lo, __m256i m) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v));
+    return _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(x, hi), lo), m),
+                             10);
+}
+#undef MORA_AVX2
+
+// No section changes the signal: DC removal, one value after another, then the gain in lanes.
+template <int Channels, bool RemoveDc>
+__attribute__((target("avx2"))) bool DcAndGainAvx2(const FastPlan&, int64_t multiplier,
+                                                   std::array<FastState, 2>& st, uint8_t* data,
+                                                   uint32_t frames) {
+    constexpr uint32_t kValues = 256;
+    alignas(32) int32_t v[kValues];
+    // The channels' accumulators in locals of their own, so that their chains overlap.
+    int32_t dcLeft = st[0].dc, dcRight = st[1].dc;
+    const auto remove = [](int32_t d, int32_t& dc) {
+        if (RemoveDc) {
+            d -= dc >> 10;
+            dc += d;
+        }
+        return d * 4;
+    };
+    for (uint32_t done = 0; done < frames;) {
+        const uint32_t n = std::min(frames - done, kValues / Channels);
+        uint8_t* p = data + 2 * Channels * done;
+        for (uint32_t f = 0; f < n; ++f) {
+            const uint8_t* q = p + 2 * Channels * f;
+            v[Channels * f] = remove(static_cast<int16_t>(ReadSample(q)), dcLeft);
+            if (Channels == 2)
+                v[2 * f + 1] = remove(static_cast<int16_t>(ReadSample(q + 2)), dcRight);
+        }
+        GainAvx2(v, n * Channels, multiplier, p);
+        done += n;
+    }
+    st[0].dc = dcLeft;
+    if (Channels == 2) st[1].dc = dcRight;
+    return true;
+}
+
 template <bool RemoveDc>
 Chunk StereoChunk(int sections) {
     switch (sections) {
@@ -134,9 +177,33 @@ Chunk StereoChunk(int sections) {
 
 }  // namespace
 
+#if MORA_EQ_X86
+__attribute__((target("avx2"))) void GainAvx2(const int32_t* v, uint32_t count, int64_t multiplier,
+                                              uint8_t* data) {
+    const int32_t limit = GainLimit(multiplier);
+    const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
+    const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
+    const __m256i floor16 = _mm256_set1_epi16(-32767);
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        // The packing works within halves; the permutation puts the values back in order.
+        const __m256i packed = _mm256_permute4x64_epi64(
+            _mm256_packs_epi32(GainLanes(v + i, hi, lo, m), GainLanes(v + i + 8, hi, lo, m)),
+            _MM_SHUFFLE(3, 1, 2, 0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(data + 2 * i),
+                            _mm256_max_epi16(packed, floor16));
+    }
+    for (; i < count; ++i) WriteSample(data + 2 * i, Clip(Mul(multiplier, v[i]) >> 10));
+}
+#endif
+
 Chunk SimdChunk([[maybe_unused]] int channels, [[maybe_unused]] int sections,
                 [[maybe_unused]] bool removeDc) {
 #if MORA_EQ_X86
+    if (sections == 0 && SimdSupport() >= SimdLevel::Avx2) {
+        if (channels == 2) return removeDc ? &DcAndGainAvx2<2, true> : &DcAndGainAvx2<2, false>;
+        return removeDc ? &DcAndGainAvx2<1, true> : &DcAndGainAvx2<1, false>;
+    }
     if (channels == 2) {
         if (const Chunk wide = WideStereoChunk(sections, removeDc)) return wide;
         if (HasSse41())

@@ -194,27 +194,7 @@ __attribute__((target("avx2"))) bool StereoPiece(const WideSections& c, int boun
     const __m256i used = _mm256_set_epi64x(0, N > 2 ? -1 : 0, -1, -1);
     if (!_mm256_testz_si256(_mm256_srli_epi32(seen, bound), used)) return false;
 
-    const int32_t limit = GainLimit(multiplier);
-    const __m256i hi = _mm256_set1_epi32(limit), lo = _mm256_set1_epi32(-limit);
-    const __m256i m = _mm256_set1_epi32(static_cast<int32_t>(multiplier));
-    const __m256i floor16 = _mm256_set1_epi16(-32767);
-    uint32_t f = 0;
-    for (; f + 8 <= frames; f += 8) {
-        __m256i y[2];
-        for (int j = 0; j < 2; ++j) {
-            const __m256i v =
-                _mm256_load_si256(reinterpret_cast<const __m256i*>(out + 2 * f + 8 * j));
-            y[j] = _mm256_srai_epi32(
-                _mm256_mullo_epi32(_mm256_max_epi32(_mm256_min_epi32(v, hi), lo), m), 10);
-        }
-        // The packing works within halves; the permutation puts the frames back in order.
-        const __m256i packed =
-            _mm256_permute4x64_epi64(_mm256_packs_epi32(y[0], y[1]), _MM_SHUFFLE(3, 1, 2, 0));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(data + 4 * f),
-                            _mm256_max_epi16(packed, floor16));
-    }
-    for (uint32_t i = 2 * f; i < 2 * frames; ++i)
-        WriteSample(data + 2 * i, Clip(Mul(multiplier, out[i]) >> 10));
+    GainAvx2(out, 2 * frames, multiplier, data);
 
     alignas(32) int32_t state[2][8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(state[0]), w1);

@@ -224,11 +224,18 @@ void Equalise(InputDsp& dsp, uint8_t* data, uint32_t length) {
     uint32_t exactFrom = 0;
     FastPlan plan;
     if (RemoveDc && !dsp.eqOn) {
+        // (multiplier x d) >> 8 is (multiplier x 4d) >> 10, the gain with no section in between.
         const uint32_t frames = count / channels;
-        if (channels == 2)
+        if (const Chunk chunk = SimdChunk(channels, 0, true)) {
+            std::array<FastState, 2> fast{FastState{state[0].dc, {}}, FastState{state[1].dc, {}}};
+            chunk(plan, dsp.multiplier, fast, data, frames);
+            state[0].dc = fast[0].dc;
+            state[1].dc = fast[1].dc;
+        } else if (channels == 2) {
             RemoveDcWithGain<2>(state, dsp.multiplier, data, frames);
-        else
+        } else {
             RemoveDcWithGain<1>(state, dsp.multiplier, data, frames);
+        }
         exactFrom = frames * channels;
     } else if (dsp.eqOn && MakeFastPlan(dsp, plan)) {
         const uint32_t frames = count / channels;
