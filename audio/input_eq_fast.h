@@ -90,6 +90,10 @@ Chunk WideStereoChunk(int sections, bool removeDc);
 // lane bound; null when there is none for them or for this processor.
 Chunk SimdChunk(int channels, int sections, bool removeDc);
 
+// DC removal and gain alone, for no section that changes the signal, in vector lanes; it needs
+// no bound. Null where the processor lacks AVX2.
+Chunk DcAndGainChunk(int channels, bool removeDc);
+
 // The mono SIMD version, which SimdChunk hands mono plans to; null as above.
 Chunk MonoSimdChunk(int sections, bool removeDc);
 

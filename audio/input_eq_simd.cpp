@@ -197,12 +197,21 @@ __attribute__((target("avx2"))) void GainAvx2(const int32_t* v, uint32_t count, 
 }
 #endif
 
+Chunk DcAndGainChunk([[maybe_unused]] int channels, [[maybe_unused]] bool removeDc) {
+#if MORA_EQ_X86
+    if (SimdSupport() >= SimdLevel::Avx2) {
+        if (channels == 2) return removeDc ? &DcAndGainAvx2<2, true> : &DcAndGainAvx2<2, false>;
+        return removeDc ? &DcAndGainAvx2<1, true> : &DcAndGainAvx2<1, false>;
+    }
+#endif
+    return nullptr;
+}
+
 Chunk SimdChunk([[maybe_unused]] int channels, [[maybe_unused]] int sections,
                 [[maybe_unused]] bool removeDc) {
 #if MORA_EQ_X86
-    if (sections == 0 && SimdSupport() >= SimdLevel::Avx2) {
-        if (channels == 2) return removeDc ? &DcAndGainAvx2<2, true> : &DcAndGainAvx2<2, false>;
-        return removeDc ? &DcAndGainAvx2<1, true> : &DcAndGainAvx2<1, false>;
+    if (sections == 0) {
+        if (const Chunk chunk = DcAndGainChunk(channels, removeDc)) return chunk;
     }
     if (channels == 2) {
         if (const Chunk wide = WideStereoChunk(sections, removeDc)) return wide;

@@ -226,7 +226,7 @@ void Equalise(InputDsp& dsp, uint8_t* data, uint32_t length) {
     if (RemoveDc && !dsp.eqOn) {
         // (multiplier x d) >> 8 is (multiplier x 4d) >> 10, the gain with no section in between.
         const uint32_t frames = count / channels;
-        if (const Chunk chunk = SimdChunk(channels, 0, true)) {
+        if (const Chunk chunk = DcAndGainChunk(channels, true)) {
             std::array<FastState, 2> fast{FastState{state[0].dc, {}}, FastState{state[1].dc, {}}};
             chunk(plan, dsp.multiplier, fast, data, frames);
             state[0].dc = fast[0].dc;
