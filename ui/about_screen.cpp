@@ -3,9 +3,9 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "audio/mp2_bitrate.h"
+#include "ui/field_text.h"
 
 namespace mora {
 
@@ -17,12 +17,6 @@ constexpr int kRowUnits = 14;
 // Fonts: the heading in the normal fixed-pitch font, rows and version in the sans-serif one.
 constexpr int kHeadingFont = 0;
 constexpr int kRowFont = 3;
-
-std::string Format(const char* format, auto... values) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
 
 uint64_t MiB(std::optional<uint64_t> bytes) {
     return bytes.value_or(0) >> 20;

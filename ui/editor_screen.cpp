@@ -124,11 +124,7 @@ uint64_t EditorWWin::UnitsToMs(uint64_t units) const {
 void EditorWWin::KeyDown(int key) {
     switch (key) {
         case kKeyEnter:
-            if (state_ == TransportState::Stopped || state_ == TransportState::Armed) {
-                PressButton(TransportState::Playing);
-            } else {
-                PressButton(TransportState::Stopped);
-            }
+            PlayOrStop();
             return;
         case kKeyLeft:
             PreviousMarker();

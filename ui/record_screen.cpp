@@ -1,11 +1,11 @@
 #include "ui/record_screen.h"
 
 #include <QPainter>
-#include <cstdio>
 
 #include "audio/level_meter.h"
 #include "audio/mp2_bitrate.h"
 #include "ui/artwork.h"
+#include "ui/field_text.h"
 
 namespace mora {
 
@@ -15,12 +15,6 @@ namespace {
 constexpr uint64_t kMarkerHoldMs = 2000;
 // Battery and time left are read again this often while the transport runs.
 constexpr uint64_t kRefreshEverySeconds = 10;
-
-std::string Format(const char* format, auto... values) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
 
 PointerState& NoPointer() {
     static PointerState pointer;
@@ -213,6 +207,11 @@ void RecorderWWin::PressButton(TransportState which) {
     }
 }
 
+void RecorderWWin::PlayOrStop() {
+    const bool idle = state_ == TransportState::Stopped || state_ == TransportState::Armed;
+    PressButton(idle ? TransportState::Playing : TransportState::Stopped);
+}
+
 void RecorderWWin::KeyDown(int key) {
     const Settings& settings = *env_.settings;
     if (settings.ScreenMode == 2) {
@@ -236,11 +235,7 @@ void RecorderWWin::KeyDown(int key) {
     }
     switch (key) {
         case kKeyEnter:
-            if (state_ == TransportState::Stopped || state_ == TransportState::Armed) {
-                PressButton(TransportState::Playing);
-            } else {
-                PressButton(TransportState::Stopped);
-            }
+            PlayOrStop();
             return;
         case kKeyLeft:
         case kKeyRight: {

@@ -62,6 +62,8 @@ class RecorderWWin : public WWin, public TransportView {
     void VolumeDown() { StepVolume(-1); }
     // Presses a transport button as a click would (TransportState::Armed: the Record button).
     void PressButton(TransportState which);
+    // Enter: plays when stopped or armed, else stops.
+    void PlayOrStop();
 
     void ShowLevels(uint8_t left, uint8_t right) override;
     void ShowTime(uint64_t ms) override;

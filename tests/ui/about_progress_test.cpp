@@ -102,12 +102,9 @@ TEST_F(AboutProgressTest, ProgressNeverPassesItsEnd) {
 
 // Renders both about pages and the progress screen at scale 1 and 2 for a person to look at.
 TEST_F(AboutProgressTest, RendersAboutPagesAndProgress) {
-    const QString dir = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    const QString dir = test::ArtifactDir();
     if (dir.isEmpty()) GTEST_SKIP() << "MORA_ARTIFACT_DIR not set";
-    QDir().mkpath(dir);
-    for (const auto& [w, h, dpr, tag] :
-         {std::tuple{240, 270, 1.0, "s1"}, std::tuple{480, 540, 1.0, "s2"},
-          std::tuple{240, 270, 2.0, "s1-hidpi"}}) {
+    for (const auto& [w, h, dpr, tag] : test::kRenderScales) {
         AboutRig rig(w, h, dpr);
         rig.screen->Activate();
         EXPECT_TRUE(

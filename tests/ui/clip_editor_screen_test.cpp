@@ -155,9 +155,8 @@ TEST_F(ClipEditorTest, PlayingRefusesRenamingAndLeavingStopsIt) {
 
 // Renders the screen in both views at scale 1 and 2 for a person to look at.
 TEST_F(ClipEditorTest, RendersBothViews) {
-    const QString out = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    const QString out = test::ArtifactDir();
     if (out.isEmpty()) GTEST_SKIP() << "MORA_ARTIFACT_DIR not set";
-    QDir().mkpath(out);
     for (const auto& [w, h, detailed, tag] :
          {std::tuple{240, 270, 0, "simple-s1"}, std::tuple{480, 540, 0, "simple-s2"},
           std::tuple{240, 270, 1, "detailed-s1"}, std::tuple{480, 540, 1, "detailed-s2"}}) {

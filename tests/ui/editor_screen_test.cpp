@@ -196,12 +196,9 @@ TEST_F(EditorScreenTest, KeysZoomAndDraggingACutEnd) {
 
 // The editor with a recording that has markers, a cut and a crop range, as pictures to look at.
 TEST_F(EditorScreenTest, RendersARecording) {
-    const QString dir = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    const QString dir = test::ArtifactDir();
     if (dir.isEmpty()) GTEST_SKIP() << "MORA_ARTIFACT_DIR not set";
-    QDir().mkpath(dir);
-    for (const auto& [w, h, dpr, tag] :
-         {std::tuple{240, 270, 1.0, "s1"}, std::tuple{480, 540, 1.0, "s2"},
-          std::tuple{240, 270, 2.0, "s1-hidpi"}}) {
+    for (const auto& [w, h, dpr, tag] : test::kRenderScales) {
         EditorRig rig(w, h, dpr);
         const uint32_t count = 1800;  // a minute and a half
         MakeRecording(rig.project, rig.dir, count);

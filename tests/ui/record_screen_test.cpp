@@ -167,16 +167,13 @@ TEST_F(RecordScreenTest, TheMeterRepaintsOnlyTheRowsThatChanged) {
 // Renders the record screen in every state at scale 1 and 2 (and a flipped one) for a person
 // to look at.
 TEST_F(RecordScreenTest, RendersEveryState) {
-    const QString dir = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    const QString dir = test::ArtifactDir();
     if (dir.isEmpty()) GTEST_SKIP() << "MORA_ARTIFACT_DIR not set";
-    QDir().mkpath(dir);
     Settings settings;
     settings.ShowBattery = 1;
     settings.ShowMaxTime = 1;
     settings.DigitalMicGainControl = 1;
-    for (const auto& [w, h, dpr, tag] :
-         {std::tuple{240, 270, 1.0, "s1"}, std::tuple{480, 540, 1.0, "s2"},
-          std::tuple{240, 270, 2.0, "s1-hidpi"}}) {
+    for (const auto& [w, h, dpr, tag] : test::kRenderScales) {
         RecordScreenRig rig(settings, w, h, dpr);
         RecordWWin& s = *rig.screen;
         rig.transport.gain = 12;

@@ -3,6 +3,7 @@
 // parts they repaint), a transport that records the calls, and a helper that renders a screen
 // to an image.
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
@@ -72,6 +73,23 @@ inline QImage Render(WWin& screen, const Skin& skin) {
     QPainter painter(&image);
     screen.Paint(painter);
     return image;
+}
+
+// The window sizes screens are rendered at for a person to look at: scale 1, scale 2, and scale
+// 1 on a screen of twice the pixel density.
+struct RenderScale {
+    int width, height;
+    qreal devicePixelRatio;
+    const char* tag;
+};
+inline constexpr RenderScale kRenderScales[] = {
+    {240, 270, 1.0, "s1"}, {480, 540, 1.0, "s2"}, {240, 270, 2.0, "s1-hidpi"}};
+
+// The folder the pictures go to, made when missing; empty when MORA_ARTIFACT_DIR is not set.
+inline QString ArtifactDir() {
+    const QString dir = qEnvironmentVariable("MORA_ARTIFACT_DIR");
+    if (!dir.isEmpty()) QDir().mkpath(dir);
+    return dir;
 }
 
 }  // namespace mora::test
